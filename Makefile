@@ -1,0 +1,31 @@
+# Front for the CMake builds: `make` builds, `make test` tests, `make run` runs.
+# BUILD chooses the build folder (default: build); its wineprefix/ is the test prefix.
+BUILD ?= build
+BUILD64 := $(BUILD)/x64
+JOBS ?= $(shell nproc)
+ENV := scripts/test-env.sh --build $(BUILD)
+
+.PHONY: all setup configure test run clean reproducible
+
+all: configure
+	cmake --build $(BUILD) -j $(JOBS)
+	cmake --build $(BUILD64) -j $(JOBS)
+
+setup:
+	@scripts/setup-debian.sh
+
+configure: setup
+	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+	@[ -f $(BUILD64)/CMakeCache.txt ] || cmake -S . -B $(BUILD64) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake >/dev/null
+
+test: all
+	$(ENV) sh -c 'ctest --test-dir $(BUILD) --output-on-failure && ctest --test-dir $(BUILD64) --output-on-failure'
+
+run: all
+	$(ENV) scripts/run.sh $(BUILD)
+
+reproducible: setup
+	scripts/check-reproducible.sh
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,136 @@
+#include "zone/main_dialog.h"
+
+#include <iterator>
+
+#include "app/resource.h"
+#include "zone/option_catalogue.h"
+#include "zone/row_layout.h"
+#include "zone/zone_policy.h"
+
+namespace {
+
+struct RowIcon {
+    HICON handle;
+    WORD resourceId;
+};
+
+// For the button of choice c the colour image is entry c, the grey one c + GreyIcons.
+RowIcon IconTable[] = {
+    {nullptr, IDI_ENABLE},     {nullptr, IDI_PROMPT},     {nullptr, IDI_DISABLE},
+    {nullptr, IDI_ENABLE_OFF}, {nullptr, IDI_PROMPT_OFF}, {nullptr, IDI_DISABLE_OFF},
+    {nullptr, IDI_LOCKED},     {nullptr, IDI_UNLOCKED},
+};
+constexpr int GreyIcons = 3;
+constexpr int LockedIcon = 6;
+constexpr int UnlockedIcon = 7;
+static_assert(std::size(IconTable) == 8, "the row icon table");
+
+void SetButtonIcon(HWND button, HICON icon)
+{
+    SendMessageA(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+}
+
+void SetStaticIcon(HWND control, HICON icon)
+{
+    SendMessageA(control, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+}
+
+// Centres the padlock vertically on the row's Disable button, its left edge kept.
+void PlacePadlock(HWND padlock)
+{
+    SetStaticIcon(padlock, IconTable[LockedIcon].handle);
+    RECT icon, button;
+    GetControlRect(padlock, &icon);
+    GetControlRect(GetWindow(padlock, GW_HWNDPREV), &button);
+    const int top = button.top + ((button.bottom - button.top) - (icon.bottom - icon.top)) / 2;
+    SetWindowPos(padlock, nullptr, icon.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+bool IsRowButton(int id)
+{
+    return id >= IDC_FIRST_BUTTON && id <= IDC_LAST_BUTTON;
+}
+
+void OnInitDialog(HWND dialog)
+{
+    LoadViewSettings(dialog);
+    InitRowIcons(dialog);
+    LoadZonePolicies(dialog);
+}
+
+BOOL OnCommand(HWND dialog, int id, int code)
+{
+    switch (id) {
+    case IDOK:
+        ApplyZonePolicies(dialog);
+        EndDialog(dialog, IDOK);
+        return TRUE;
+    case IDCANCEL:
+        EndDialog(dialog, IDCANCEL);
+        return TRUE;
+    }
+    if (IsRowButton(id) && code == BN_CLICKED)
+        UpdateRowImages(dialog, id);
+    else if (IsRowButton(id) && code == BN_DOUBLECLICKED)
+        // Posted, so the double-click ends as OK once the click itself is handled.
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    return FALSE;
+}
+
+void OnDestroy(HWND dialog)
+{
+    for (RowIcon& icon : IconTable) {
+        if (icon.handle)
+            DestroyIcon(icon.handle);
+        icon.handle = nullptr;
+    }
+    SaveViewSettings(dialog);
+}
+
+} // namespace
+
+void InitRowIcons(HWND dialog)
+{
+    HINSTANCE module = GetModuleHandleA(nullptr);
+    for (RowIcon& icon : IconTable)
+        icon.handle = static_cast<HICON>(
+            LoadImageA(module, MAKEINTRESOURCEA(icon.resourceId), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+    for (int id = IDC_FIRST_STATUS; id <= IDC_LAST_STATUS; ++id)
+        PlacePadlock(GetDlgItem(dialog, id));
+    LayoutRows(dialog);
+}
+
+void UpdateRowImages(HWND dialog, int buttonId)
+{
+    HWND button = GetDlgItem(dialog, buttonId);
+    while (button && !(GetWindowLongPtrA(button, GWL_STYLE) & WS_GROUP))
+        button = GetWindow(button, GW_HWNDPREV);
+
+    int chosen = 1;   // Prompt, or nothing checked: no padlock
+    for (int c = 0; c < ChoiceCount && button; ++c, button = GetWindow(button, GW_HWNDNEXT)) {
+        const bool checked = SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        SetButtonIcon(button, IconTable[checked ? c : c + GreyIcons].handle);
+        if (checked)
+            chosen = c;
+    }
+    if (!button)
+        return;
+    const HICON padlock[ChoiceCount] = {IconTable[UnlockedIcon].handle, nullptr, IconTable[LockedIcon].handle};
+    SetStaticIcon(button, padlock[chosen]);
+}
+
+INT_PTR CALLBACK MainDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        return OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+    case WM_DESTROY:
+        OnDestroy(dialog);
+        return FALSE;
+    }
+    return FALSE;
+}

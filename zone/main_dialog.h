@@ -1,0 +1,12 @@
+// The main dialog (template 101): rows of Enable/Prompt/Disable buttons per shown setting.
+#pragma once
+#include <windows.h>
+
+INT_PTR CALLBACK MainDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Brings one row's button images and padlock in line with its check states;
+// buttonId is any of the row's three buttons.
+void UpdateRowImages(HWND dialog, int buttonId);
+
+// Loads the row icons, places the padlocks and lays the rows out.
+void InitRowIcons(HWND dialog);
