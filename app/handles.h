@@ -17,15 +17,16 @@ struct HandleCloser {
 // INVALID_HANDLE_VALUE before they are handed over.
 using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
-struct LocalMemoryFree {
-    void operator()(void* memory) const { LocalFree(memory); }
+struct HeapBufferFree {
+    void operator()(char* buffer) const { HeapFree(GetProcessHeap(), 0, buffer); }
 };
-// A heap buffer of bytes, released on every path.
-using UniqueBuffer = std::unique_ptr<char[], LocalMemoryFree>;
+// A heap buffer of bytes, released on every path out of the scope that obtained it.
+using HeapBuffer = std::unique_ptr<char[], HeapBufferFree>;
 
-inline UniqueBuffer AllocateBuffer(size_t size)
+// An empty buffer on failure: callers test it before use.
+inline HeapBuffer AllocateBuffer(size_t size)
 {
-    return UniqueBuffer(static_cast<char*>(LocalAlloc(LMEM_FIXED, size)));
+    return HeapBuffer(static_cast<char*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size)));
 }
 
 struct ComReleaser {

@@ -1,0 +1,39 @@
+// First-run installer: the gate on "InstFlag", the install dialog (template 131)
+// and the installation into the chosen folder.
+#pragma once
+#include <windows.h>
+
+// Under the scope's root (HKEY_CURRENT_USER for 2, else HKEY_LOCAL_MACHINE).
+constexpr char ToolbarButtonKey[] =
+    "Software\\Microsoft\\Internet Explorer\\Extensions\\{6C0E52A4-1B7D-4F38-9E21-A5D3C7B1E904}";
+constexpr char UninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\BRDL";
+constexpr char InstalledFileName[] = "brdl.EXE";
+
+// "InstFlag": 1 all users, 2 current user, 0 not installed.
+constexpr DWORD ScopeAllUsers = 1;
+constexpr DWORD ScopeCurrentUser = 2;
+extern DWORD InstallScope;
+// The install folder; it ends with a backslash once the installation has begun.
+extern char InstallFolder[MAX_PATH];
+
+// The root of the toolbar-button and uninstall keys for a scope.
+inline HKEY ScopeRoot(DWORD scope)
+{
+    return scope == ScopeCurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+}
+
+// 1 when the main dialog may run: installed already, or installed now;
+// 0 when the user cancelled or the installation failed (the user was told).
+int RunInstallerIfNeeded();
+
+// Copies the running executable into InstallFolder and writes the registry
+// entries for InstallScope; 1 on success, 0 after telling the user.
+int InstallProgram();
+
+// "InstFlag" of the settings key, or 0 when it cannot be read into 4 bytes.
+DWORD ReadInstallScope();
+
+INT_PTR CALLBACK InstallDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The folder browser's callback: preselects the folder text given as data.
+int CALLBACK BrowseFolderCallback(HWND browser, UINT message, LPARAM lParam, LPARAM data);

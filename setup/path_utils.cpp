@@ -1,0 +1,154 @@
+#include "setup/path_utils.h"
+
+#include <mbstring.h>
+#include <cstring>
+
+#include "app/handles.h"
+
+namespace {
+
+// The runtime's test knows the code page; bytes of 0x80 and up are never blank.
+bool IsWhiteSpace(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x80 && _ismbcspace(byte);
+}
+
+bool EndsWithBackslash(const char* path)
+{
+    const char* last = FindLastBackslash(path);
+    return last && last[1] == '\0';
+}
+
+} // namespace
+
+void TrimWhiteSpace(char* text)
+{
+    if (IsWhiteSpace(text[0])) {
+        std::size_t run = 0;
+        while (IsWhiteSpace(text[run]))
+            ++run;
+        std::memmove(text, text + run, std::strlen(text + run) + 1);
+    }
+    std::size_t length = std::strlen(text);
+    while (length > 0 && IsWhiteSpace(text[length - 1]))
+        text[--length] = '\0';
+}
+
+int EnsureTrailingBackslash(char* path, unsigned size)
+{
+    const std::size_t length = std::strlen(path);
+    if (length == 0 || EndsWithBackslash(path))
+        return 1;
+    if (length + 1 >= size)
+        return 0;
+    path[length] = '\\';
+    path[length + 1] = '\0';
+    return 1;
+}
+
+int AppendPathComponent(char* path, unsigned size, const char* component)
+{
+    if (path[0] != '\0' && !EnsureTrailingBackslash(path, size))
+        return 0;
+    const std::size_t length = std::strlen(path);
+    const std::size_t added = std::strlen(component);
+    if (length + added >= size)
+        return 0;
+    std::memcpy(path + length, component, added + 1);
+    return 1;
+}
+
+int FindPathRootEnd(const char* path, const char** rootEnd)
+{
+    *rootEnd = path;
+    if (path[0] == '\0' || path[1] == '\0' || path[2] == '\0')
+        return 0;
+    if (path[1] == ':') {
+        *rootEnd = path + 2;
+        return 1;
+    }
+    if (path[0] == '\\' && path[1] == '\\') {
+        const char* serverEnd = FindBackslash(path + 2);
+        const char* shareEnd = serverEnd ? FindBackslash(serverEnd + 1) : nullptr;
+        // Without a share name the whole path is the root.
+        *rootEnd = shareEnd ? shareEnd : path + std::strlen(path);
+        return 1;
+    }
+    return 0;
+}
+
+int PathExists(const char* path, int* isDirectory)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    if (isDirectory)
+        *isDirectory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
+    FindClose(search);
+    return 1;
+}
+
+int CreateDirectoryTree(const char* path)
+{
+    const std::size_t length = std::strlen(path);
+    HeapBuffer copy = AllocateBuffer(length + 1);
+    if (!copy)
+        return 0;
+    std::memcpy(copy.get(), path, length + 1);
+
+    // An unrecognised root leaves rootEnd at the start: relative paths are created too.
+    const char* rootEnd;
+    FindPathRootEnd(copy.get(), &rootEnd);
+    char* at = copy.get() + (rootEnd - copy.get());
+    if (*at == '\0')
+        return 1;
+    for (;;) {
+        // Character-wise, so that a double-byte character never ends a component.
+        char* last = at;
+        at = CharNextA(at);
+        while (*at != '\0' && *at != '\\') {
+            last = at;
+            at = CharNextA(at);
+        }
+        if (*last == '\\')
+            return *at == '\0';   // a trailing backslash ends the walk; two in a row fail
+        const char kept = *at;
+        *at = '\0';
+        int isDirectory = 0;
+        if (PathExists(copy.get(), &isDirectory)) {
+            if (!isDirectory)
+                return 0;
+        } else if (!CreateDirectoryA(copy.get(), nullptr)) {
+            return 0;
+        }
+        *at = kept;
+        if (kept == '\0')
+            return 1;
+    }
+}
+
+const char* FindBackslash(const char* text)
+{
+    for (const char* at = text; *at != '\0'; at = CharNextA(at)) {
+        if (*at == '\\')
+            return at;
+    }
+    return nullptr;
+}
+
+const char* FindLastBackslash(const char* text)
+{
+    const char* last = nullptr;
+    for (const char* at = FindBackslash(text); at; at = FindBackslash(at + 1))
+        last = at;
+    return last;
+}
+
+int GetExecutablePath(char* path, DWORD size)
+{
+    // A path that fills the buffer was cut.
+    const DWORD length = GetModuleFileNameA(nullptr, path, size);
+    return length != 0 && length < size;
+}

@@ -1,0 +1,34 @@
+// Path and file-system helpers of the installer and the uninstaller. Paths are
+// NUL-terminated ANSI texts; bounded functions take the buffer's total size in
+// bytes, terminator included, and never write past it.
+#pragma once
+#include <windows.h>
+
+// Removes white space (blank, tab to carriage return) from both ends, in place.
+void TrimWhiteSpace(char* text);
+
+// Adds a backslash unless path is empty or ends in one; 0 when there is no room.
+int EnsureTrailingBackslash(char* path, unsigned size);
+
+// Joins component to path with one backslash (none when path is empty);
+// 0 when the result does not fit in size bytes.
+int AppendPathComponent(char* path, unsigned size, const char* component);
+
+// Sets rootEnd behind the drive ("C:") or network ("\\server\share") root of path;
+// 1 when a root was recognised, else 0 with rootEnd at the start of path.
+int FindPathRootEnd(const char* path, const char** rootEnd);
+
+// 1 when path names an existing file or folder; isDirectory, when given, tells which.
+int PathExists(const char* path, int* isDirectory);
+
+// Creates every missing folder of path, level by level; 1 when all exist now.
+int CreateDirectoryTree(const char* path);
+
+// The first backslash at or after text, or the last one in it; nullptr when there
+// is none. A trail byte of a double-byte character is never taken for one.
+const char* FindBackslash(const char* text);
+const char* FindLastBackslash(const char* text);
+
+// The running executable's full path; 0 when it does not fit in size bytes,
+// since a cut path would name another file.
+int GetExecutablePath(char* path, DWORD size);
