@@ -22,7 +22,7 @@ test: all
 	$(ENV) sh -c 'ctest --test-dir $(BUILD) --output-on-failure && ctest --test-dir $(BUILD64) --output-on-failure'
 
 run: all
-	$(ENV) scripts/run.sh $(BUILD)
+	BRDL_USER_DISPLAY="$${DISPLAY:-}" $(ENV) scripts/run.sh $(BUILD)
 
 reproducible: setup
 	scripts/check-reproducible.sh

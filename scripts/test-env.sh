@@ -47,6 +47,12 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineserver -w
 fi
 
+# Wine does not find fonts-wine's Marlett by itself: caption buttons would draw as letters.
+fonts="$WINEPREFIX/drive_c/windows/Fonts"
+if [ ! -f "$fonts/marlett.ttf" ] && [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+  cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+fi
+
 set +e
 "$@"
 rc=$?

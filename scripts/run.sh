@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# `make run`: starts the built Brindle in the private Wine prefix.
+#   scripts/run.sh BUILD_DIR        (inside scripts/test-env.sh)
+# With the user's display (BRDL_USER_DISPLAY, the DISPLAY that make was given),
+# brdl.exe simply runs there. Without one it walks through a first start in the
+# virtual display as a user would: a picture of the install dialog, an install
+# with its defaults, a picture of the main window, then the program is closed.
+set -euo pipefail
+
+build=$(cd "${1:?usage: scripts/run.sh BUILD_DIR}" && pwd)
+exe="$build/brdl.exe"
+helper="$build/walkthrough.exe"
+
+if [ -n "${BRDL_USER_DISPLAY:-}" ]; then
+  exec wine "$exe"
+fi
+
+[ -f "$helper" ] || { echo "run: $helper is missing (tools/walkthrough is not built)" >&2; exit 1; }
+
+desktop=Brindle
+# A virtual desktop draws captions and frames, which a bare X display does not.
+screen="$desktop - Wine desktop"
+
+# Always show the first start: forget an earlier walk's install flag.
+wine reg delete 'HKCU\Software\Talvane\BRDL' /v InstFlag /f >/dev/null 2>&1 || true
+
+step() { wine "$helper" "$desktop" "$@"; }
+
+# Crops the desktop to the window titled $2 and saves it as screenshot-$1.png.
+shoot() {
+  local geometry full="$build/.screen.png" picture="$build/screenshot-$1.png"
+  geometry=$(step wait "$2") || return 1
+  geometry=${geometry%$'\r'}
+  # The desktop exists once its window was found; import would wait for a click otherwise.
+  timeout 30 /usr/bin/import -window "$screen" "$full"
+  /usr/bin/convert "$full" -crop "$geometry" +repage "$picture"
+  rm -f "$full"
+  echo "$picture"
+}
+
+wine explorer "/desktop=$desktop,1024x768" "$exe" &
+program=$!
+finish() {
+  # Leave nothing running if a step failed.
+  if kill -0 "$program" 2>/dev/null; then
+    kill "$program" 2>/dev/null || true
+  fi
+}
+trap finish EXIT
+
+install_picture=$(shoot install "Install Brindle") || exit 1
+step press "Install Brindle" 1   # OK: the default folder, all users
+main_picture=$(shoot main "Brindle") || exit 1
+step press "Brindle" 2           # Cancel: the zone stays as it is
+step gone "Brindle"
+wait "$program" || true
+
+echo "Install dialog: $install_picture"
+echo "Main window:    $main_picture"

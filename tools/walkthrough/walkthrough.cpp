@@ -1,0 +1,134 @@
+// Helper of `make run` (scripts/run.sh): works the program's windows inside a
+// Wine virtual desktop, one step per call, so the shell can take screenshots
+// between the steps.
+//
+//   walkthrough DESKTOP wait TITLE     waits for a visible window titled TITLE,
+//                                      brings it to the front and prints its
+//                                      rectangle as WxH+X+Y (desktop pixels)
+//   walkthrough DESKTOP press TITLE ID presses button ID of that window
+//   walkthrough DESKTOP gone TITLE     waits until no window is titled TITLE
+//
+// Exit code 0 on success, 1 when the window did not come (or go) in time, 2 on
+// bad arguments.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr DWORD kTimeoutMs = 30000;
+
+struct Search {
+    const char* title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchTitle(HWND window, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<Search*>(lParam);
+    char title[256] = "";
+    GetWindowTextA(window, title, sizeof title);
+    if (IsWindowVisible(window) && std::strcmp(title, search->title) == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindVisible(const char* title)
+{
+    Search search{title, nullptr};
+    EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitForWindow(const char* title)
+{
+    for (DWORD waited = 0; waited < kTimeoutMs; waited += 100) {
+        if (HWND window = FindVisible(title))
+            return window;
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+// Lets the window's thread finish its start-up and paint before a picture is taken.
+void LetSettle(HWND window)
+{
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, processId)) {
+        WaitForInputIdle(process, 5000);
+        CloseHandle(process);
+    }
+    DWORD_PTR ignored;
+    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Sleep(500);
+}
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: walkthrough DESKTOP wait|gone TITLE | walkthrough DESKTOP press TITLE ID\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 4)
+        return Usage();
+    const char* desktopName = argv[1];
+    const char* step = argv[2];
+    const char* title = argv[3];
+
+    // Windows of a Wine virtual desktop are seen only from a thread attached to
+    // it; the desktop may still be starting.
+    HDESK desktop = nullptr;
+    for (DWORD waited = 0; !desktop && waited < kTimeoutMs; waited += 100) {
+        desktop = OpenDesktopA(desktopName, 0, FALSE, GENERIC_ALL);
+        if (!desktop)
+            Sleep(100);
+    }
+    if (!desktop || !SetThreadDesktop(desktop)) {
+        std::fprintf(stderr, "walkthrough: cannot attach to desktop %s\n", desktopName);
+        return 1;
+    }
+
+    if (std::strcmp(step, "wait") == 0) {
+        HWND window = WaitForWindow(title);
+        if (!window) {
+            std::fprintf(stderr, "walkthrough: no window \"%s\" within %lu s\n", title, kTimeoutMs / 1000);
+            return 1;
+        }
+        SetForegroundWindow(window);
+        LetSettle(window);
+        RECT rect;
+        GetWindowRect(window, &rect);
+        std::printf("%ldx%ld+%ld+%ld\n", rect.right - rect.left, rect.bottom - rect.top, rect.left, rect.top);
+        return 0;
+    }
+    if (std::strcmp(step, "press") == 0 && argc == 5) {
+        HWND window = FindVisible(title);
+        if (!window) {
+            std::fprintf(stderr, "walkthrough: no window \"%s\"\n", title);
+            return 1;
+        }
+        const int id = std::atoi(argv[4]);
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
+        return 0;
+    }
+    if (std::strcmp(step, "gone") == 0) {
+        for (DWORD waited = 0; waited < kTimeoutMs; waited += 100) {
+            if (!FindVisible(title))
+                return 0;
+            Sleep(100);
+        }
+        std::fprintf(stderr, "walkthrough: window \"%s\" still open after %lu s\n", title, kTimeoutMs / 1000);
+        return 1;
+    }
+    return Usage();
+}
