@@ -113,30 +113,6 @@ std::string ExecutablePath()
     return path;
 }
 
-std::string RawValue(HKEY root, const char* subKey, const char* name, DWORD* type)
-{
-    char data[1024];
-    DWORD size = sizeof data;
-    HKEY key;
-    if (RegOpenKeyExA(root, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return "";
-    const LONG error = RegQueryValueExA(key, name, nullptr, type, reinterpret_cast<BYTE*>(data), &size);
-    RegCloseKey(key);
-    return error == ERROR_SUCCESS ? std::string(data, size) : "";
-}
-
-DWORD ValueCount(HKEY root, const char* subKey)
-{
-    DWORD count = 0;
-    HKEY key;
-    if (RegOpenKeyExA(root, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return 0;
-    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
-                     nullptr);
-    RegCloseKey(key);
-    return count;
-}
-
 int DriveModal(const std::function<int()>& run, std::vector<DriverStep> steps, DWORD seconds)
 {
     Driver driver = {std::move(steps), 0, GetTickCount() + seconds * 1000, false};
@@ -148,23 +124,6 @@ int DriveModal(const std::function<int()>& run, std::vector<DriverStep> steps, D
     CHECK_MESSAGE(!driver.expired, "the modal windows did not end in time");
     CHECK_MESSAGE(driver.next == driver.steps.size(), "steps left unplayed");
     return result;
-}
-
-int RunToEnd(std::string commandLine, DWORD seconds)
-{
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process;
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return -1;
-    DWORD exitCode = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(process.hProcess, seconds * 1000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &exitCode);
-    else
-        TerminateProcess(process.hProcess, exitCode);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-    return static_cast<int>(exitCode);
 }
 
 std::string WindowText(HWND window)

@@ -29,10 +29,6 @@ bool IsFolder(const std::string& path);
 bool IsFile(const std::string& path);
 std::string ExecutablePath();
 
-// A value's type and bytes exactly as stored, terminators included; "" when missing.
-std::string RawValue(HKEY root, const char* subKey, const char* name, DWORD* type = nullptr);
-DWORD ValueCount(HKEY root, const char* subKey);
-
 // A step of a modal run: when a top-level window of this thread titled title is
 // there, enabled and ready (when ready is given), act is called with it once.
 // Steps go in order.
@@ -49,9 +45,6 @@ struct DriverStep {
 // Returns run's result while the steps are played one timer tick at a time;
 // a step not played within seconds fails the test and cancels the windows.
 int DriveModal(const std::function<int()>& run, std::vector<DriverStep> steps, DWORD seconds = 10);
-
-// Runs commandLine and waits for its end; its exit code, or -1 when it had to be ended.
-int RunToEnd(std::string commandLine, DWORD seconds = 60);
 
 std::string WindowText(HWND window);
 // Presses a button as the user would, once the current message is handled.

@@ -127,27 +127,7 @@ TEST_CASE("RunUninstall asks, then removes the keys of the installed scope")
     REQUIRE(temp.Path() + "\\" == tempNow);
     SeedInstallation();
 
-    SUBCASE("no InstFlag, or 0: nothing asked, nothing changed")
-    {
-        RunUninstall();
-        WriteDword(HKEY_CURRENT_USER, SettingsKey, "InstFlag", 0);
-        RunUninstall();
-        CHECK(boxes.Count() == 0);
-        CHECK((Installed(HKEY_CURRENT_USER) && Installed(HKEY_LOCAL_MACHINE)));
-        CHECK(KeyExists(HKEY_CURRENT_USER, SettingsKey));
-    }
-    SUBCASE("No changes nothing")
-    {
-        WriteDword(HKEY_CURRENT_USER, SettingsKey, "InstFlag", 1);
-        boxes.QueueAnswer(IDNO);
-        RunUninstall();
-        REQUIRE(boxes.CountOf(IDS_CONFIRM_UNINSTALL) == 1);
-        CHECK(boxes.Caught()[0].caption == ProductTitle);
-        CHECK(boxes.Caught()[0].owner == nullptr);
-        CHECK(boxes.Caught()[0].hasNoButton);
-        CHECK((Installed(HKEY_CURRENT_USER) && Installed(HKEY_LOCAL_MACHINE)));
-        CHECK(ReadInstallScope() == 1);
-    }
+    // Asking, No, and a missing or 0 InstFlag are driven end to end (tests/e2e).
     SUBCASE("Yes: 2 removes under the current user, 1 and any other value under the machine")
     {
         for (DWORD scope : {2, 1, 7}) {

@@ -53,20 +53,23 @@ bool KeyExists(HKEY root, const char* subKey)
     return true;
 }
 
-bool ReadValue(HKEY root, const char* subKey, const char* name, DWORD* type, std::string* data)
+std::string RawValue(HKEY root, const char* subKey, const char* name, DWORD* type)
 {
-    DWORD size = 0;
-    if (RegGetValueA(root, subKey, name, RRF_RT_ANY | RRF_NOEXPAND, type, nullptr, &size) != ERROR_SUCCESS)
-        return false;
-    data->assign(size, '\0');
-    return RegGetValueA(root, subKey, name, RRF_RT_ANY | RRF_NOEXPAND, type, data->data(), &size) == ERROR_SUCCESS;
+    char data[1024];
+    DWORD size = sizeof data;
+    HKEY key;
+    if (RegOpenKeyExA(root, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return "";
+    const LONG error = RegQueryValueExA(key, name, nullptr, type, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(key);
+    return error == ERROR_SUCCESS ? std::string(data, size) : "";
 }
 
 bool ReadDword(HKEY root, const char* subKey, const char* name, DWORD* value)
 {
-    DWORD type;
-    std::string data;
-    if (!ReadValue(root, subKey, name, &type, &data) || type != REG_DWORD || data.size() != sizeof(DWORD))
+    DWORD type = REG_NONE;
+    const std::string data = RawValue(root, subKey, name, &type);
+    if (type != REG_DWORD || data.size() != sizeof(DWORD))
         return false;
     memcpy(value, data.data(), sizeof(DWORD));
     return true;

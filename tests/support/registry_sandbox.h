@@ -15,7 +15,8 @@ public:
 // Small registry accessors for assertions and seeding; root is a predefined key
 // (redirected while a sandbox lives).
 bool KeyExists(HKEY root, const char* subKey);
-bool ReadValue(HKEY root, const char* subKey, const char* name, DWORD* type, std::string* data);
+// A value's bytes exactly as stored, terminators included; "" when missing.
+std::string RawValue(HKEY root, const char* subKey, const char* name, DWORD* type = nullptr);
 bool ReadDword(HKEY root, const char* subKey, const char* name, DWORD* value);
 void WriteValue(HKEY root, const char* subKey, const char* name, DWORD type, const void* data, DWORD size);
 void WriteDword(HKEY root, const char* subKey, const char* name, DWORD value);

@@ -152,8 +152,7 @@ TEST_CASE_FIXTURE(Fixture, "first run shows one row, shrinks to it and saves Opt
     CHECK(ReadDword(HKEY_CURRENT_USER, SettingsKey, "Options", &options));
     CHECK(options == 8);
     DWORD type = 0;
-    std::string placement;
-    CHECK(ReadValue(HKEY_CURRENT_USER, SettingsKey, "WinPos", &type, &placement));
+    const std::string placement = RawValue(HKEY_CURRENT_USER, SettingsKey, "WinPos", &type);
     CHECK(type == REG_BINARY);
     CHECK(placement.size() == 44);
     CHECK(zone.state.calls.back() == "Release");   // Cancel wrote nothing
