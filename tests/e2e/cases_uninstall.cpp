@@ -112,11 +112,22 @@ void PercentInFolderName()
     InstallThroughDialog(BuildExePath(), folder, Scope::CurrentUser);
     CheckInstalledEntries(folder + "\\", Scope::CurrentUser);
 
+    // A temporary folder with a blank (a user name with a space) must not split
+    // the script's command line.
+    char savedTemp[MAX_PATH] = "";
+    GetEnvironmentVariableA("TEMP", savedTemp, sizeof savedTemp);
+    const std::string temp = std::string(kScratchFolder) + "\\Temp Folder";
+    CreateFolder(temp);
+    SetEnvironmentVariableA("TMP", temp.c_str());
+    SetEnvironmentVariableA("TEMP", temp.c_str());
+
     RunUninstallAnswering(Scope::CurrentUser, IDYES);
     CHECK_EQ(DumpOwnedKeys(), clean, "registry after Yes");
     CHECK_EQ(Join(WaitForRemoval({folder + "\\brdl.EXE", folder, UninstallScriptPath()})), "(none)",
              "left behind by the uninstall script");
     CHECK_EQ(ReadFileBytes(decoy), "decoy", "the file of the name without % stays");
+    SetEnvironmentVariableA("TMP", savedTemp);
+    SetEnvironmentVariableA("TEMP", savedTemp);
 }
 
 } // namespace e2e

@@ -66,7 +66,8 @@ const Case kCases[] = {
     {"uninstall: Yes removes the keys, then the file, its folder and the script", UninstallAnsweredYes},
     {"uninstall: another Talvane key and the user's files in the folder stay", UninstallKeepsWhatIsNotItsOwn},
     {"uninstall: no InstFlag, or 0, asks nothing and changes nothing", UninstallWithoutInstallFlag},
-    {"uninstall: a folder with % in its name is installed and removed completely", PercentInFolderName},
+    {"uninstall: a folder with % in its name is removed completely, by a script in a temporary folder with a blank",
+     PercentInFolderName},
 };
 
 } // namespace
