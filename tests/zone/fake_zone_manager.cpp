@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr CLSID ZoneManagerClass = {0x7B8A2D95, 0x0AC9, 0x11D1, {0x89, 0x6C, 0x00, 0xC0, 0x4F, 0xB6, 0xBF, 0xC4}};
-
 std::string Call(const char* name, DWORD zone, DWORD action = 0)
 {
     char text[96];
@@ -137,7 +135,7 @@ private:
 
 FakeZoneManagerRegistration::FakeZoneManagerRegistration() : factory_(new FakeFactory(state))
 {
-    CoRegisterClassObject(ZoneManagerClass, factory_, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_);
+    CoRegisterClassObject(CLSID_InternetZoneManager, factory_, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_);
 }
 
 FakeZoneManagerRegistration::~FakeZoneManagerRegistration()
