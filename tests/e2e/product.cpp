@@ -1,78 +1,80 @@
-#include "e2e/product.h"
-
+// Brindle seen from outside: its started processes, and its windows (install
+// dialog, main window, message boxes) worked with messages.
 #include <shlobj.h>
 
 #include <algorithm>
-#include <cstdio>
+#include <iterator>
 
-#include "e2e/harness.h"
-#include "e2e/system_state.h"
+#include "e2e/driver.h"
 
 namespace e2e {
 
+std::vector<std::string> g_foreignWindows;
+
 namespace {
 
-std::string WindowTitle(HWND window)
+const char* const kKindNames[] = {"other window", "install dialog", "main window", "message box"};
+
+std::vector<DWORD> g_started;  // every brdl.exe this driver started
+
+// A window's title or class name, as get (GetWindowTextA or GetClassNameA) gives it.
+std::string TextOf(HWND window, int(WINAPI* get)(HWND, LPSTR, int))
 {
-    char title[256] = "";
-    GetWindowTextA(window, title, sizeof title);
-    return title;
+    char text[256] = "";
+    get(window, text, sizeof text);
+    return text;
 }
 
-std::string ClassOf(HWND window)
+DWORD ProcessOf(HWND window)
 {
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    return id;
 }
 
-struct DialogSearch {
-    DWORD processId;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectDialog(HWND window, LPARAM lParam)
+BOOL CALLBACK AddVisible(HWND window, LPARAM list)
 {
-    auto* search = reinterpret_cast<DialogSearch*>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if ((search->processId == 0 || owner == search->processId) && IsWindowVisible(window) &&
-        ClassOf(window) == "#32770")
-        search->found.push_back(window);
+    if (IsWindowVisible(window))
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
     return TRUE;
 }
 
-LRESULT SendTo(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+std::vector<HWND> VisibleWindows()
+{
+    std::vector<HWND> windows;
+    EnumWindows(AddVisible, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+LRESULT SendToControl(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam)
 {
     DWORD_PTR result = 0;
-    SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, 10000, &result);
+    SendMessageTimeoutA(GetDlgItem(dialog, id), message, wParam, lParam, SMTO_NORMAL, 10000, &result);
     return static_cast<LRESULT>(result);
 }
 
-// Every brdl.exe this driver started, and the record of the live watch (one
-// at a time) of windows that other processes show.
-std::vector<DWORD> g_startedProcesses;
-std::vector<std::string>* g_foreignShown;
-
-BOOL CALLBACK RecordForeignWindow(HWND window, LPARAM)
+WindowKind KindOf(HWND window)
 {
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    if (!IsWindowVisible(window) || processId == GetCurrentProcessId() ||
-        std::find(g_startedProcesses.begin(), g_startedProcesses.end(), processId) != g_startedProcesses.end())
-        return TRUE;
-    const std::string seen = ClassOf(window) + " \"" + WindowTitle(window) + "\"";
-    if (std::find(g_foreignShown->begin(), g_foreignShown->end(), seen) == g_foreignShown->end())
-        g_foreignShown->push_back(seen);
-    return TRUE;
+    if (TextOf(window, GetClassNameA) != "#32770")
+        return WindowKind::Other;
+    const std::string title = TextOf(window, GetWindowTextA);
+    if (title == "Install Brindle" && GetDlgItem(window, kFolderEdit))
+        return WindowKind::InstallDialog;
+    if (title != "Brindle")
+        return WindowKind::Other;
+    // The main window has its Options button; a message box only text, icon and buttons.
+    if (GetDlgItem(window, 1051))
+        return WindowKind::MainWindow;
+    return GetDlgItem(window, 0xFFFF) ? WindowKind::MessageBox : WindowKind::Other;
 }
 
-// Called from every wait: the windows are sampled, so a window must stay up
-// for a few polls to be seen (a console lives as long as its script).
-void SampleForeignWindows()
+std::string Describe(HWND window)
 {
-    if (g_foreignShown)
-        EnumWindows(RecordForeignWindow, 0);
+    const WindowKind kind = KindOf(window);
+    std::string text = kKindNames[static_cast<int>(kind)] + (" \"" + TextOf(window, GetWindowTextA) + "\"");
+    if (kind == WindowKind::MessageBox)
+        text += " saying \"" + ControlText(window, 0xFFFF) + "\"";
+    return text;
 }
 
 } // namespace
@@ -85,119 +87,64 @@ std::string BuildExePath()
     return path;
 }
 
-std::string ProgramFilesFolder()
+std::string DefaultInstallFolder()
 {
     char folder[MAX_PATH] = "";
-    if (!SHGetSpecialFolderPathA(nullptr, folder, CSIDL_PROGRAM_FILES, FALSE))
-        return "C:\\Program Files";
-    return folder;
+    SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, folder);
+    return std::string(folder) + "\\BRDL";
 }
 
 std::string UninstallScriptPath()
 {
     char folder[MAX_PATH] = "";
     GetTempPathA(sizeof folder, folder);
-    std::string path = folder;
-    if (!path.empty() && path.back() != '\\')
-        path += '\\';
-    return path + "__UNINST.BAT";
+    return std::string(folder) + "__UNINST.BAT";
 }
 
-void PumpFor(DWORD ms)
+bool WaitUntil(DWORD timeoutMs, const std::function<bool()>& done)
 {
     const DWORD start = GetTickCount();
     for (;;) {
-        SampleForeignWindows();
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
+        // Sampled, so a window must stay up a few polls to be seen (a console lives as long as its script).
+        for (HWND window : VisibleWindows()) {
+            const DWORD process = ProcessOf(window);
+            const std::string seen = TextOf(window, GetClassNameA) + " \"" + TextOf(window, GetWindowTextA) + "\"";
+            if (process != GetCurrentProcessId() && !std::count(g_started.begin(), g_started.end(), process) &&
+                !std::count(g_foreignWindows.begin(), g_foreignWindows.end(), seen))
+                g_foreignWindows.push_back(seen);
         }
-        const DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= ms)
-            return;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        if (done())
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     }
-}
-
-WindowKind KindOf(HWND window)
-{
-    if (ClassOf(window) != "#32770")
-        return WindowKind::Other;
-    const std::string title = WindowTitle(window);
-    if (title == "Install Brindle" && GetDlgItem(window, kFolderEdit))
-        return WindowKind::InstallDialog;
-    if (title != "Brindle")
-        return WindowKind::Other;
-    // The main window has its Options button; a message box only its text,
-    // icon and buttons.
-    if (GetDlgItem(window, 1051))
-        return WindowKind::MainWindow;
-    if (GetDlgItem(window, 0xFFFF))
-        return WindowKind::MessageBox;
-    return WindowKind::Other;
-}
-
-const char* KindName(WindowKind kind)
-{
-    switch (kind) {
-    case WindowKind::InstallDialog: return "install dialog";
-    case WindowKind::MainWindow: return "main window";
-    case WindowKind::MessageBox: return "message box";
-    default: return "other window";
-    }
-}
-
-std::vector<HWND> DialogWindows(DWORD processId)
-{
-    DialogSearch search{processId, {}};
-    EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-std::string Describe(HWND window)
-{
-    const WindowKind kind = KindOf(window);
-    std::string text = std::string(KindName(kind)) + " \"" + WindowTitle(window) + "\"";
-    if (kind == WindowKind::MessageBox)
-        text += " saying " + Printable(ReadMessageBox(window).text);
-    return text;
-}
-
-MessageBoxView ReadMessageBox(HWND box)
-{
-    MessageBoxView view;
-    view.text = ControlText(box, 0xFFFF);
-    view.owner = GetWindow(box, GW_OWNER);
-    const bool hasOk = GetDlgItem(box, IDOK) != nullptr;
-    const bool hasYes = GetDlgItem(box, IDYES) != nullptr;
-    const bool hasNo = GetDlgItem(box, IDNO) != nullptr;
-    view.yesNo = hasYes && hasNo && !hasOk;
-    view.okOnly = hasOk && !hasYes && !hasNo;
-    return view;
 }
 
 std::string ControlText(HWND dialog, int id)
 {
     // WM_GETTEXT is marshalled across processes; GetWindowText would not ask the control.
     char text[1024] = "";
-    SendTo(GetDlgItem(dialog, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    SendToControl(dialog, id, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
     return text;
 }
 
 void SetControlText(HWND dialog, int id, const std::string& text)
 {
-    SendTo(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendToControl(dialog, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 bool IsChecked(HWND dialog, int id)
 {
-    return SendTo(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return SendToControl(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void Click(HWND dialog, int id)
 {
-    SendTo(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+    SendToControl(dialog, id, BM_CLICK, 0, 0);
 }
 
 void PostCommand(HWND window, int id)
@@ -206,68 +153,25 @@ void PostCommand(HWND window, int id)
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
 }
 
-HWND FocusOf(HWND window)
-{
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info))
-        return nullptr;
-    return info.hwndFocus;
-}
-
-// ---- ForeignWindowWatch ---------------------------------------------------
-
-ForeignWindowWatch::ForeignWindowWatch()
-{
-    g_foreignShown = &shown_;
-}
-
-ForeignWindowWatch::~ForeignWindowWatch()
-{
-    g_foreignShown = nullptr;
-}
-
-// ---- BrdlProcess ----------------------------------------------------------
+// ---- BrdlProcess ---------------------------------------------------------------
 
 BrdlProcess::BrdlProcess(const std::string& commandLine)
 {
+    // From the executable's own folder, as the shell starts it.
+    const std::string exe = commandLine.substr(1, commandLine.find('"', 1) - 1);
+    const std::string folder = exe.substr(0, exe.rfind('\\'));
     std::string line = commandLine;
-    // Started from its own folder, as the shell does.
-    std::string exe = line;
-    if (!exe.empty() && exe[0] == '"')
-        exe = exe.substr(1, exe.find('"', 1) - 1);
-    const auto slash = exe.rfind('\\');
-    const std::string folder = slash == std::string::npos ? "" : exe.substr(0, slash);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     // No console, as from the desktop: the uninstall script then gets one of its own.
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
-                        folder.empty() ? nullptr : folder.c_str(), &startup, &info_)) {
-        char error[64];
-        std::snprintf(error, sizeof error, " (error %lu)", GetLastError());
-        REQUIRE_MSG(false, "could not start " + commandLine + error);
-    }
-    g_startedProcesses.push_back(info_.dwProcessId);
-}
-
-BrdlProcess BrdlProcess::Start(const std::string& exe, const std::string& arguments)
-{
-    return BrdlProcess("\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments));
-}
-
-BrdlProcess::BrdlProcess(BrdlProcess&& other) noexcept
-    : info_(other.info_),
-      seenHandles_(std::move(other.seenHandles_)),
-      seenKinds_(std::move(other.seenKinds_)),
-      seen_(std::move(other.seen_))
-{
-    other.info_ = PROCESS_INFORMATION{};
+    REQUIRE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, folder.c_str(),
+                           &startup, &info_),
+            "start " + commandLine);
+    g_started.push_back(info_.dwProcessId);
 }
 
 BrdlProcess::~BrdlProcess()
 {
-    if (!info_.hProcess)
-        return;
     if (Running()) {
         TerminateProcess(info_.hProcess, 1);
         WaitForSingleObject(info_.hProcess, 5000);
@@ -276,110 +180,94 @@ BrdlProcess::~BrdlProcess()
     CloseHandle(info_.hProcess);
 }
 
-bool BrdlProcess::Running() const
+std::vector<HWND> BrdlProcess::Record()
 {
-    return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
-}
-
-DWORD BrdlProcess::ExitCode() const
-{
-    DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(info_.hProcess, &code);
-    return code;
-}
-
-void BrdlProcess::Record()
-{
-    for (HWND window : DialogWindows(Id())) {
-        if (std::find(seenHandles_.begin(), seenHandles_.end(), window) != seenHandles_.end())
+    std::vector<HWND> dialogs;
+    for (HWND window : VisibleWindows()) {
+        if (ProcessOf(window) != Id() || TextOf(window, GetClassNameA) != "#32770")
             continue;
-        seenHandles_.push_back(window);
-        seenKinds_.push_back(KindOf(window));
-        seen_.push_back(Describe(window));
+        dialogs.push_back(window);
+        if (!std::count(seenWindows_.begin(), seenWindows_.end(), window)) {
+            seenWindows_.push_back(window);
+            seen_.push_back(Describe(window));
+        }
     }
+    return dialogs;
 }
 
-bool BrdlProcess::Showed(WindowKind kind) const
-{
-    return std::find(seenKinds_.begin(), seenKinds_.end(), kind) != seenKinds_.end();
-}
-
-bool BrdlProcess::WaitForExit(DWORD timeoutMs)
-{
-    return WaitUntil(timeoutMs, [this] {
-        Record();
-        return !Running();
-    });
-}
-
-HWND BrdlProcess::WaitForWindow(WindowKind kind, DWORD timeoutMs)
+HWND BrdlProcess::WaitFor(WindowKind kind)
 {
     HWND found = nullptr;
-    std::string unexpected;
-    WaitUntil(timeoutMs, [&] {
-        Record();
-        for (HWND window : DialogWindows(Id())) {
+    WaitUntil(kTimeout, [&] {
+        for (HWND window : Record()) {
             const WindowKind seen = KindOf(window);
-            if (seen == kind) {
+            if (seen == kind)
                 found = window;
+            if (seen == kind || seen == WindowKind::MessageBox)
                 return true;
-            }
-            if (seen == WindowKind::MessageBox) {
-                unexpected = Describe(window);
-                return true;
-            }
         }
         return !Running();
     });
-    if (found)
-        return found;
-    std::string what = std::string("waited for the ") + KindName(kind) + ": ";
-    if (!unexpected.empty()) {
-        what += "got a " + unexpected;
-    } else if (!Running()) {
-        char code[40];
-        std::snprintf(code, sizeof code, "brdl.exe ended (exit code %lu)", ExitCode());
-        what += code;
-    } else {
-        what += "none within the wait; shown: " + Join(seen_);
-    }
-    REQUIRE_MSG(false, what);
-    return nullptr;
+    REQUIRE(found != nullptr, std::string("a ") + kKindNames[static_cast<int>(kind)] + " opens; shown: " + Shown() +
+                                  (Running() ? "" : ", then brdl.exe ended"));
+    return found;
 }
 
 void BrdlProcess::RequireCleanExit(const std::string& context)
 {
-    REQUIRE_MSG(WaitForExit(), "brdl.exe ends by itself (" + context + "); shown: " + Join(seen_));
-    CHECK_EQ(ExitCode(), 0, "exit code (" + context + ")");
+    const bool ended = WaitUntil(kTimeout, [this] {
+        Record();
+        return !Running();
+    });
+    REQUIRE(ended, "brdl.exe ends by itself (" + context + "); shown: " + Shown());
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(info_.hProcess, &code);
+    CHECK_EQ(std::to_string(code), "0", "exit code (" + context + ")");
 }
 
 void BrdlProcess::RequireQuietExit(const std::string& context)
 {
     // Stop at the first window rather than wait out a question nobody answers.
-    WaitUntil(kExitTimeout, [this] {
+    WaitUntil(kTimeout, [this] {
         Record();
         return !Running() || !seen_.empty();
     });
-    REQUIRE_MSG(seen_.empty(), "no window is shown (" + context + "); shown: " + Join(seen_));
+    REQUIRE(seen_.empty(), "no window is shown (" + context + "); shown: " + Shown());
     RequireCleanExit(context);
 }
 
-// ---- composite steps ------------------------------------------------------
+// ---- steps ---------------------------------------------------------------------
 
-void SubmitInstallDialog(HWND dialog, const std::string& folderText, Scope scope)
+void FillInstallDialog(HWND dialog, const std::string& folderText, Scope scope)
 {
-    SetControlText(dialog, kFolderEdit, folderText);
+    if (!folderText.empty())
+        SetControlText(dialog, kFolderEdit, folderText);
     const int radio = scope == Scope::CurrentUser ? kCurrentUser : kAllUsers;
     Click(dialog, radio);
-    REQUIRE_MSG(IsChecked(dialog, radio), "the scope's radio button takes the click");
+    REQUIRE(IsChecked(dialog, radio), "the scope's radio button takes the click");
     PostCommand(dialog, IDOK);
 }
 
-void InstallThroughDialog(const std::string& exe, const std::string& folderText, Scope scope)
+void InstallThroughDialog(const std::string& exe, Scope scope, const std::string& folderText)
 {
-    BrdlProcess run = BrdlProcess::Start(exe);
-    SubmitInstallDialog(run.WaitForWindow(WindowKind::InstallDialog), folderText, scope);
-    CloseMainWindow(run, run.WaitForWindow(WindowKind::MainWindow));
+    BrdlProcess run(Quote(exe));
+    FillInstallDialog(run.WaitFor(WindowKind::InstallDialog), folderText, scope);
+    const HWND mainWindow = run.WaitFor(WindowKind::MainWindow);
+    std::vector<DWORD> owners;
+    for (HWND window : VisibleWindows())
+        if (KindOf(window) == WindowKind::MainWindow)
+            owners.push_back(ProcessOf(window));
+    CHECK(owners == std::vector<DWORD>{run.Id()}, "one main window is open, the started brdl.exe's");
+
+    // The folder the text names, without its blanks.
+    std::string folder = folderText.empty() ? DefaultInstallFolder() : folderText;
+    folder.erase(folder.find_last_not_of(' ') + 1);
+    folder.erase(0, folder.find_first_not_of(' '));
+    CHECK_EQ(Join(FolderEntries(folder)), "brdl.EXE", "files in the install folder");
+    const std::string copy = ReadFileBytes(folder + "\\brdl.EXE");
+    CHECK(!copy.empty() && copy == ReadFileBytes(BuildExePath()), "the installed file is the program, byte for byte");
+    CheckInstalledEntries(folder, scope);
+    CloseMainWindow(run, mainWindow);
 }
 
 void CloseMainWindow(BrdlProcess& run, HWND mainWindow)
@@ -390,108 +278,87 @@ void CloseMainWindow(BrdlProcess& run, HWND mainWindow)
 
 void CheckStartsStraightToMainWindow(const std::string& exe)
 {
-    BrdlProcess run = BrdlProcess::Start(exe);
-    const HWND mainWindow = run.WaitForWindow(WindowKind::MainWindow);
-    CHECK_EQ(Join(run.SeenWindows()), Describe(mainWindow), "windows shown by a start of " + exe);
+    BrdlProcess run(Quote(exe));
+    const HWND mainWindow = run.WaitFor(WindowKind::MainWindow);
+    CHECK_EQ(run.Shown(), "main window \"Brindle\"", "windows shown by a start of " + exe);
     CloseMainWindow(run, mainWindow);
 }
 
-std::vector<std::string> WaitForRemoval(const std::vector<std::string>& paths)
+HWND AnswerMessage(BrdlProcess& run, const char* text, HWND owner, const char* buttons, int answer)
 {
-    std::vector<std::string> left;
-    WaitUntil(kScriptTimeout, [&] {
-        left.clear();
-        for (const std::string& path : paths)
-            if (PathExists(path))
-                left.push_back(path);
-        return left.empty();
-    });
-    return left;
-}
-
-namespace {
-
-const char* RootName(HKEY root)
-{
-    return root == HKEY_CURRENT_USER ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
-}
-
-struct TextValue {
-    const char* name;
-    std::string data;
-};
-
-// The key holds exactly these REG_SZ values, each sized with its terminating NUL.
-void CheckTextValues(HKEY root, const char* key, const char* what, std::vector<TextValue> expected)
-{
-    if (!CHECK_MSG(KeyExists(root, key), std::string(what) + " key under " + RootName(root)))
-        return;
-    std::sort(expected.begin(), expected.end(),
-              [](const TextValue& a, const TextValue& b) { return lstrcmpiA(a.name, b.name) < 0; });
-    std::vector<std::string> names;
-    for (const TextValue& value : expected)
-        names.push_back(value.name);
-    CHECK_EQ(Join(ValueNames(root, key)), Join(names), std::string(what) + " values");
-    for (const TextValue& value : expected) {
-        DWORD type = 0;
-        std::string data;
-        if (!ReadRawValue(root, key, value.name, &type, &data))
-            continue;  // reported with the names
-        CHECK_EQ(type, REG_SZ, std::string("type of \"") + value.name + "\"");
-        CHECK_EQ(data, value.data + '\0', std::string("data of \"") + value.name + "\"");
-    }
-}
-
-} // namespace
-
-void CheckInstalledEntries(const std::string& folder, Scope scope)
-{
-    const HKEY root = scope == Scope::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
-    const HKEY otherRoot = scope == Scope::CurrentUser ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-    const std::string exe = folder + "brdl.EXE";
-
-    CheckTextValues(root, kToolbarKey, "toolbar button",
-                    {{"ButtonText", "Brindle"},
-                     {"CLSID", "{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}"},
-                     {"Default Visible", "Yes"},
-                     {"Exec", exe},
-                     {"HotIcon", folder + "brdl.exe,3"},
-                     {"Icon", folder + "brdl.exe,2"}});
-    CheckTextValues(root, kUninstallKey, "uninstall entry",
-                    {{"DisplayIcon", exe}, {"DisplayName", "Brindle"}, {"UninstallString", "\"" + exe + "\" /u"}});
-
-    DWORD type = 0;
-    std::string data;
-    if (CHECK_MSG(ReadRawValue(HKEY_CURRENT_USER, kSettingsKey, "InstFlag", &type, &data), "InstFlag exists")) {
-        CHECK_EQ(type, REG_DWORD, "type of InstFlag");
-        const DWORD scopeValue = static_cast<DWORD>(scope);
-        CHECK_EQ(data, std::string(reinterpret_cast<const char*>(&scopeValue), sizeof scopeValue), "InstFlag");
-    }
-
-    CHECK_MSG(!KeyExists(otherRoot, kToolbarKey), std::string("no toolbar button key under ") + RootName(otherRoot));
-    CHECK_MSG(!KeyExists(otherRoot, kUninstallKey), std::string("no uninstall key under ") + RootName(otherRoot));
-}
-
-std::string RecordedUninstallCommand(Scope scope)
-{
-    const HKEY root = scope == Scope::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
-    DWORD type = 0;
-    std::string data;
-    REQUIRE_MSG(ReadRawValue(root, kUninstallKey, "UninstallString", &type, &data) && !data.empty(),
-                "an UninstallString is recorded");
-    return data.c_str();
+    const HWND box = run.WaitFor(WindowKind::MessageBox);
+    CHECK_EQ(ControlText(box, 0xFFFF), text, "message text");
+    CHECK(GetWindow(box, GW_OWNER) == owner, std::string("the message's owner is ") + (owner ? "the dialog" : "none"));
+    const std::pair<int, const char*> kButtons[] = {{IDOK, "OK"}, {IDCANCEL, "Cancel"}, {IDYES, "Yes"}, {IDNO, "No"}};
+    std::vector<std::string> shown;
+    for (const auto& [id, name] : kButtons)
+        if (IsWindowVisible(GetDlgItem(box, id)))
+            shown.push_back(name);
+    CHECK_EQ(Join(shown), buttons, "the message's buttons");
+    PostCommand(box, answer);
+    return box;
 }
 
 void RunUninstallAnswering(Scope scope, int answer)
 {
-    BrdlProcess run(RecordedUninstallCommand(scope));
-    const HWND box = run.WaitForWindow(WindowKind::MessageBox);
-    const MessageBoxView question = ReadMessageBox(box);
-    CHECK_EQ(question.text, kText123, "question");
-    CHECK_MSG(question.owner == nullptr, "the question has no owner");
-    CHECK_MSG(question.yesNo, "the question has Yes and No buttons");
-    PostCommand(box, answer);
+    const HKEY root = scope == Scope::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+    const std::string command = ReadValue(root, kUninstallKey, "UninstallString").data.c_str();
+    REQUIRE(!command.empty(), "an UninstallString is recorded");
+    BrdlProcess run(command);
+    AnswerMessage(run, kText123, nullptr, "Yes, No", answer);
     run.RequireCleanExit(answer == IDYES ? "after Yes" : "after No");
+}
+
+std::string LeftBehind(const std::vector<std::string>& paths)
+{
+    std::vector<std::string> left;
+    WaitUntil(kTimeout, [&] {
+        left.clear();
+        std::copy_if(paths.begin(), paths.end(), std::back_inserter(left), Exists);
+        return left.empty();
+    });
+    return Join(left);
+}
+
+void CheckRemovedCompletely(const std::string& folder)
+{
+    CHECK_EQ(DumpOwnedKeys(), "", "registry after Yes");
+    CHECK_EQ(LeftBehind({folder + "\\brdl.EXE", folder, UninstallScriptPath()}), "(none)",
+             "left behind by the uninstall script");
+}
+
+void CheckInstalledEntries(const std::string& folder, Scope scope)
+{
+    const std::string exe = folder + "\\brdl.EXE";
+    const RegTree toolbar{true,
+                          {Sz("ButtonText", "Brindle"), Sz("CLSID", "{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}"),
+                           Sz("Default Visible", "Yes"), Sz("Exec", exe), Sz("HotIcon", folder + "\\brdl.exe,3"),
+                           Sz("Icon", folder + "\\brdl.exe,2")},
+                          {}};
+    const RegTree uninstall{
+        true, {Sz("DisplayIcon", exe), Sz("DisplayName", "Brindle"), Sz("UninstallString", Quote(exe) + " /u")}, {}};
+    for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        const bool ours = (root == HKEY_CURRENT_USER) == (scope == Scope::CurrentUser);
+        const std::string where = root == HKEY_CURRENT_USER ? " under HKCU" : " under HKLM";
+        CHECK_EQ(RegTree::Read(root, kToolbarKey).Dump(), (ours ? toolbar : RegTree{}).Dump(), "toolbar" + where);
+        CHECK_EQ(RegTree::Read(root, kUninstallKey).Dump(), (ours ? uninstall : RegTree{}).Dump(), "uninstall" + where);
+    }
+    CHECK_EQ(ReadValue(HKEY_CURRENT_USER, kSettingsKey, "InstFlag").Dump(),
+             Dword("InstFlag", static_cast<DWORD>(scope)).Dump(), "InstFlag");
+}
+
+std::string CopyProgram(const std::string& folder)
+{
+    const std::string exe = folder + "\\brdl.EXE";
+    CreateFolder(folder);
+    REQUIRE(CopyFileA(BuildExePath().c_str(), exe.c_str(), FALSE), "copy the program to " + exe);
+    return exe;
+}
+
+void RecordEntries(HKEY root, const std::string& exe)
+{
+    SetValue(root, kToolbarKey, Sz("Exec", exe));
+    SetValue(root, kUninstallKey, Sz("UninstallString", Quote(exe) + " /u"));
 }
 
 } // namespace e2e

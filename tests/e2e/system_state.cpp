@@ -1,279 +1,130 @@
-#include "e2e/system_state.h"
-
+// Brindle's registry keys and files, read and reset from outside the program.
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
-#include "e2e/harness.h"
+#include "e2e/driver.h"
 
 namespace e2e {
 
-const OwnedKey kOwnedKeys[5] = {
-    {HKEY_CURRENT_USER, kTalvaneKey, "HKCU\\Software\\Talvane"},
-    {HKEY_CURRENT_USER, kToolbarKey, "HKCU toolbar button"},
-    {HKEY_CURRENT_USER, kUninstallKey, "HKCU uninstall entry"},
-    {HKEY_LOCAL_MACHINE, kToolbarKey, "HKLM toolbar button"},
-    {HKEY_LOCAL_MACHINE, kUninstallKey, "HKLM uninstall entry"},
+const std::pair<HKEY, const char*> kOwnedKeys[5] = {
+    {HKEY_CURRENT_USER, kTalvaneKey},   {HKEY_CURRENT_USER, kToolbarKey},   {HKEY_CURRENT_USER, kUninstallKey},
+    {HKEY_LOCAL_MACHINE, kToolbarKey}, {HKEY_LOCAL_MACHINE, kUninstallKey},
 };
 
-namespace {
-
-class Key {
-public:
-    Key(HKEY root, const char* path, REGSAM access)
-    {
-        if (RegOpenKeyExA(root, path, 0, access, &key_) != ERROR_SUCCESS)
-            key_ = nullptr;
-    }
-    ~Key()
-    {
-        if (key_)
-            RegCloseKey(key_);
-    }
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-    explicit operator bool() const { return key_ != nullptr; }
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
-
-void DumpTree(const RegTree& tree, const std::string& indent, std::string* out)
+std::string RegValue::Dump() const
 {
-    for (const RegValue& value : tree.values) {
-        char type[16];
-        std::snprintf(type, sizeof type, "%lu", static_cast<unsigned long>(value.type));
-        *out += indent + Printable(value.name) + " type " + type + " = " + Printable(value.data) + "\n";
+    std::string out = "\"" + name + "\" type " + std::to_string(type) + " = \"";
+    for (unsigned char c : data) {
+        char escaped[8] = {static_cast<char>(c)};
+        if (c < 0x20 || c >= 0x7F)
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+        out += escaped;
     }
-    for (const auto& subkey : tree.subkeys) {
-        *out += indent + "[" + subkey.first + "]\n";
-        DumpTree(subkey.second, indent + "  ", out);
-    }
+    return out + "\"";
 }
-
-} // namespace
 
 RegTree RegTree::Read(HKEY root, const char* path)
 {
     RegTree tree;
-    Key key(root, path, KEY_READ);
-    if (!key)
+    HKEY key;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return tree;
     tree.exists = true;
     for (DWORD i = 0;; ++i) {
         char name[16384];
-        DWORD nameSize = sizeof name;
-        DWORD type = 0;
-        DWORD dataSize = 0;
-        if (RegEnumValueA(key.get(), i, name, &nameSize, nullptr, &type, nullptr, &dataSize) != ERROR_SUCCESS)
+        DWORD nameSize = sizeof name, type = 0, size = 0;
+        if (RegEnumValueA(key, i, name, &nameSize, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
             break;
-        RegValue value{name, type, std::string(dataSize, '\0')};
-        if (dataSize)
-            RegQueryValueExA(key.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value.data[0]), &dataSize);
-        value.data.resize(dataSize);
-        tree.values.push_back(value);
+        std::string data(size, '\0');
+        RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &size);
+        tree.values.push_back({name, type, data.substr(0, size)});
     }
     for (DWORD i = 0;; ++i) {
         char name[256];
         DWORD nameSize = sizeof name;
-        if (RegEnumKeyExA(key.get(), i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        if (RegEnumKeyExA(key, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
-        tree.subkeys.emplace_back(name, Read(key.get(), name));
+        tree.subkeys.emplace_back(name, Read(key, name));
     }
-    std::sort(tree.values.begin(), tree.values.end(),
-              [](const RegValue& a, const RegValue& b) { return lstrcmpiA(a.name.c_str(), b.name.c_str()) < 0; });
-    std::sort(tree.subkeys.begin(), tree.subkeys.end(),
-              [](const auto& a, const auto& b) { return lstrcmpiA(a.first.c_str(), b.first.c_str()) < 0; });
+    RegCloseKey(key);
     return tree;
 }
 
 void RegTree::Write(HKEY root, const char* path) const
 {
-    DeleteKey(root, path);
-    if (!exists)
-        return;
+    RegDeleteTreeA(root, path);
     HKEY key;
-    if (RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (!exists || RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
         return;
     for (const RegValue& value : values)
-        RegSetValueExA(key, value.name.c_str(), 0, value.type, reinterpret_cast<const BYTE*>(value.data.data()),
-                       static_cast<DWORD>(value.data.size()));
-    for (const auto& subkey : subkeys)
-        subkey.second.Write(key, subkey.first.c_str());
+        SetValue(key, nullptr, value);
+    for (const auto& [name, subkey] : subkeys)
+        subkey.Write(key, name.c_str());
     RegCloseKey(key);
 }
 
-std::string RegTree::Dump() const
+std::string RegTree::Dump(const std::string& indent) const
 {
     if (!exists)
-        return "(absent)\n";
+        return indent + "(absent)\n";
+    std::vector<std::string> lines;
+    for (const RegValue& value : values)
+        lines.push_back(indent + value.Dump() + "\n");
+    for (const auto& [name, subkey] : subkeys)
+        lines.push_back(indent + "[" + name + "]\n" + subkey.Dump(indent + "  "));
+    std::sort(lines.begin(), lines.end());
     std::string out;
-    DumpTree(*this, "  ", &out);
+    for (const std::string& line : lines)
+        out += line;
     return out;
+}
+
+RegValue ReadValue(HKEY root, const char* path, const char* name)
+{
+    for (const RegValue& value : RegTree::Read(root, path).values)
+        if (value.name == name)
+            return value;
+    return {name, REG_NONE, ""};
+}
+
+void SetValue(HKEY root, const char* path, const RegValue& value)
+{
+    RegSetKeyValueA(root, path, value.name.c_str(), value.type, value.data.data(),
+                    static_cast<DWORD>(value.data.size()));
 }
 
 std::string DumpOwnedKeys()
 {
     std::string out;
-    for (const OwnedKey& owned : kOwnedKeys)
-        out += std::string(owned.label) + ":\n" + RegTree::Read(owned.root, owned.path).Dump();
+    for (const auto& [root, path] : kOwnedKeys)
+        if (const RegTree tree = RegTree::Read(root, path); tree.exists)
+            out += (root == HKEY_CURRENT_USER ? "HKCU\\" : "HKLM\\") + std::string(path) + "\n" + tree.Dump();
     return out;
 }
 
 void DeleteOwnedKeys()
 {
-    for (const OwnedKey& owned : kOwnedKeys)
-        DeleteKey(owned.root, owned.path);
-}
-
-void DeleteKey(HKEY root, const char* path)
-{
-    RegDeleteTreeA(root, path);
-}
-
-bool KeyExists(HKEY root, const char* path)
-{
-    return static_cast<bool>(Key(root, path, KEY_READ));
-}
-
-bool ReadRawValue(HKEY root, const char* path, const char* name, DWORD* type, std::string* data)
-{
-    Key key(root, path, KEY_READ);
-    DWORD size = 0;
-    if (!key || RegQueryValueExA(key.get(), name, nullptr, type, nullptr, &size) != ERROR_SUCCESS)
-        return false;
-    data->assign(size, '\0');
-    if (size && RegQueryValueExA(key.get(), name, nullptr, type, reinterpret_cast<BYTE*>(&(*data)[0]), &size) !=
-                    ERROR_SUCCESS)
-        return false;
-    data->resize(size);
-    return true;
-}
-
-std::vector<std::string> ValueNames(HKEY root, const char* path)
-{
-    std::vector<std::string> names;
-    for (const RegValue& value : RegTree::Read(root, path).values)
-        names.push_back(value.name);
-    return names;
-}
-
-std::vector<std::string> SubkeyNames(HKEY root, const char* path)
-{
-    std::vector<std::string> names;
-    for (const auto& subkey : RegTree::Read(root, path).subkeys)
-        names.push_back(subkey.first);
-    return names;
-}
-
-void SetDword(HKEY root, const char* path, const char* name, DWORD value)
-{
-    HKEY key;
-    if (RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
-        return;
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    RegCloseKey(key);
-}
-
-void SetString(HKEY root, const char* path, const char* name, const std::string& value)
-{
-    HKEY key;
-    if (RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
-        return;
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
-    RegCloseKey(key);
-}
-
-// ---- files ----------------------------------------------------------------
-
-bool FileExists(const std::string& path)
-{
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool FolderExists(const std::string& path)
-{
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool PathExists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    for (const auto& [root, path] : kOwnedKeys)
+        RegDeleteTreeA(root, path);
 }
 
 std::string ReadFileBytes(const std::string& path)
 {
-    std::string bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    char buffer[65536];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got)
-        bytes.append(buffer, got);
-    CloseHandle(file);
-    return bytes;
-}
-
-void WriteFileBytes(const std::string& path, const std::string& bytes)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
-void CreateFolder(const std::string& path)
-{
-    for (size_t i = 3; i <= path.size(); ++i)
-        if (i == path.size() || path[i] == '\\')
-            CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
-}
-
-void RemoveTree(const std::string& path)
-{
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return;
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
-        return;
-    }
-    for (const std::string& entry : FolderEntries(path))
-        RemoveTree(path + "\\" + entry);
-    RemoveDirectoryA(path.c_str());
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 std::vector<std::string> FolderEntries(const std::string& path)
 {
-    std::vector<std::string> entries;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return entries;
-    do {
-        const std::string name = found.cFileName;
-        if (name != "." && name != "..")
-            entries.push_back(name);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    std::sort(entries.begin(), entries.end());
-    return entries;
-}
-
-std::string Join(const std::vector<std::string>& items)
-{
-    std::string out;
-    for (const std::string& item : items)
-        out += (out.empty() ? "" : ", ") + item;
-    return out.empty() ? "(none)" : out;
+    std::vector<std::string> names;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(path, ignored))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 } // namespace e2e

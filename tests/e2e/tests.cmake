@@ -2,7 +2,6 @@
 # as a user would and works its windows; it needs no doctest and no product code.
 add_executable(brdl_e2e
   e2e/main.cpp
-  e2e/harness.cpp
   e2e/product.cpp
   e2e/system_state.cpp
   e2e/cases_startup.cpp
