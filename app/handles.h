@@ -10,13 +10,6 @@ struct RegKeyCloser {
 };
 using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, RegKeyCloser>;
 
-struct HandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-// For handles whose failure value is null; file handles are checked for
-// INVALID_HANDLE_VALUE before they are handed over.
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-
 struct HeapBufferFree {
     void operator()(char* buffer) const { HeapFree(GetProcessHeap(), 0, buffer); }
 };
