@@ -22,8 +22,7 @@ std::string WindowText(HWND window)
     return text;
 }
 
-} // namespace
-
+// True when window is a message box rather than one of the program's dialogs.
 bool IsMessageBox(HWND window)
 {
     char className[16] = "";
@@ -34,6 +33,8 @@ bool IsMessageBox(HWND window)
     EnumChildWindows(window, HasForeignChild, reinterpret_cast<LPARAM>(&foreign));
     return !foreign;
 }
+
+} // namespace
 
 std::string MessageText(UINT id)
 {

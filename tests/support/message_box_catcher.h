@@ -39,6 +39,3 @@ private:
 
 // The text of string resource id in this module.
 std::string MessageText(UINT id);
-
-// True when window is a message box rather than one of the program's dialogs.
-bool IsMessageBox(HWND window);
