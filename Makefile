@@ -19,7 +19,7 @@ configure: setup
 	@[ -f $(BUILD64)/CMakeCache.txt ] || cmake -S . -B $(BUILD64) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake >/dev/null
 
 test: all
-	$(ENV) sh -c 'ctest --test-dir $(BUILD) --output-on-failure && ctest --test-dir $(BUILD64) --output-on-failure'
+	$(ENV) scripts/run-tests.sh $(BUILD) $(BUILD64)
 
 run: all
 	BRDL_USER_DISPLAY="$${DISPLAY:-}" $(ENV) scripts/run.sh $(BUILD)

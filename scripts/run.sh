@@ -10,6 +10,12 @@ set -euo pipefail
 build=$(cd "${1:?usage: scripts/run.sh BUILD_DIR}" && pwd)
 exe="$build/brdl.exe"
 helper="$build/walkthrough.exe"
+if [ -n "${BRDL_NO_WIN32:-}" ]; then
+  # This kernel runs no 32-bit programs: show the 64-bit build, same resources.
+  echo "run: this kernel runs no 32-bit programs; starting the 64-bit build" >&2
+  exe="$build/x64/brdl.exe"
+  helper="$build/x64/walkthrough.exe"
+fi
 
 if [ -n "${BRDL_USER_DISPLAY:-}" ]; then
   exec wine "$exe"

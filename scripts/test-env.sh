@@ -12,6 +12,13 @@ if [ "${1:-}" = "--build" ]; then
 fi
 
 export WINEPREFIX="$build/wineprefix"
+
+# A kernel without 32-bit support (ia32_emulation off) cannot start Wine's 32-bit
+# loader: run the 64-bit programs only, and tell the callers so.
+if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  export PATH="$root/scripts/wine64-only:$PATH"
+  export BRDL_NO_WIN32=1
+fi
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
