@@ -1,2 +1,1 @@
-brdl_test(app_tests ${CMAKE_CURRENT_LIST_DIR}/resources_test.cpp)
-target_link_libraries(app_tests PRIVATE version)
+brdl_test(app_tests ${CMAKE_CURRENT_LIST_DIR}/message_test.cpp)

@@ -1,142 +1,144 @@
 #include <doctest/doctest.h>
+
 #include <shlobj.h>
-#include <commctrl.h>
+
 #include <cstring>
 #include <string>
 
 #include "app/brindle.h"
 #include "app/resource.h"
 #include "setup/installer.h"
-#include "setup/setup_fixtures.h"
+#include "support/files.h"
 #include "support/message_box_catcher.h"
 #include "support/registry_sandbox.h"
 
 namespace {
 
-constexpr char DialogTitle[] = "Install Brindle";
-constexpr char BrowserTitle[] = "Browse for Folder";
-
-std::string FolderText(HWND dialog)
-{
-    return WindowText(GetDlgItem(dialog, IDC_FOLDER));
-}
-
-DriverStep Cancel(const char* title = DialogTitle)
-{
-    return {title, [](HWND window) { Press(window, IDCANCEL); }};
-}
-
-// The browser has taken the preselection once its tree's selected item names the folder.
-bool Selects(HWND browser, const std::string& folder)
-{
-    HWND tree = FindWindowExA(browser, nullptr, WC_TREEVIEWA, nullptr);
-    char text[MAX_PATH] = "";
-    TVITEMA item = {};
-    item.mask = TVIF_TEXT;
-    item.hItem = tree ? TreeView_GetSelection(tree) : nullptr;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    if (item.hItem)
-        SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    return lstrcmpiA(text, folder.substr(folder.rfind('\\') + 1).c_str()) == 0;
-}
-
 bool NothingRegistered()
 {
-    return !KeyExists(HKEY_CURRENT_USER, SettingsKey) && !KeyExists(HKEY_CURRENT_USER, ToolbarButtonKey) &&
+    return !KeyExists(HKEY_CURRENT_USER, "Software\\Talvane") && !KeyExists(HKEY_CURRENT_USER, ToolbarButtonKey) &&
            !KeyExists(HKEY_LOCAL_MACHINE, ToolbarButtonKey) && !KeyExists(HKEY_CURRENT_USER, UninstallKey) &&
            !KeyExists(HKEY_LOCAL_MACHINE, UninstallKey);
 }
 
+std::string Sz(const std::string& text)
+{
+    return text + '\0';
+}
+
 } // namespace
 
-TEST_CASE("the gate")
+TEST_CASE("the gate: any InstFlag that reads into 4 bytes means installed; else the install dialog")
 {
-    RegistrySandbox sandbox;
-    MessageBoxCatcher boxes;
-    SUBCASE("any InstFlag that reads into 4 bytes passes, a DWORD 0 and a short text included")
-    {
-        WriteDword(HKEY_CURRENT_USER, SettingsKey, "InstFlag", 0);
-        CHECK(DriveModal(RunInstallerIfNeeded, {}) == 1);
-        WriteValue(HKEY_CURRENT_USER, SettingsKey, "InstFlag", REG_SZ, "ab", 3);
-        CHECK(DriveModal(RunInstallerIfNeeded, {}) == 1);
+    struct Case {
+        DWORD type, size;
+        const char* data;
+        int passes;
+        DWORD scope;
+    };
+    const Case cases[] = {
+        {REG_NONE, 0, "", 0, 0},
+        {REG_DWORD, 4, "\0\0\0\0", 1, 0},
+        {REG_DWORD, 4, "\7\0\0\0", 1, 7},
+        {REG_SZ, 3, "ab", 1, 0x6261},
+        {REG_BINARY, 8, "12345678", 0, 0},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.size);
+        RegistrySandbox sandbox;
+        MessageBoxCatcher catcher;
+        catcher.AnswerDialog("Install Brindle", IDCANCEL);
+        if (c.size)
+            WriteValue(HKEY_CURRENT_USER, SettingsKey, "InstFlag", c.type, c.data, c.size);
+        CHECK(ReadInstallScope() == c.scope);
+        CHECK(RunInstallerIfNeeded() == c.passes);
+        CHECK(catcher.Count() == (c.passes ? 0u : 1u));   // the dialog, cancelled
+        if (!c.passes)
+            CHECK(RawValue(HKEY_CURRENT_USER, SettingsKey, "InstFlag") == std::string(c.data, c.size));
+        CHECK(NothingRegistered() == !c.size);
     }
-    SUBCASE("a longer InstFlag, or none beside other settings, opens the dialog; Cancel writes nothing")
-    {
-        WriteValue(HKEY_CURRENT_USER, SettingsKey, "InstFlag", REG_BINARY, "12345678", 8);
-        CHECK(DriveModal(RunInstallerIfNeeded, {Cancel()}) == 0);
-        RegDeleteTreeA(HKEY_CURRENT_USER, SettingsKey);
-        WriteDword(HKEY_CURRENT_USER, SettingsKey, "Options", 8);
-        CHECK(DriveModal(RunInstallerIfNeeded, {Cancel()}) == 0);
-        CHECK(RawValue(HKEY_CURRENT_USER, SettingsKey, "InstFlag").empty());
-        CHECK_FALSE(KeyExists(HKEY_LOCAL_MACHINE, ToolbarButtonKey));
-    }
-    SUBCASE("ReadInstallScope gives the 4 bytes, or 0")
-    {
-        CHECK(ReadInstallScope() == 0);
-        WriteDword(HKEY_CURRENT_USER, SettingsKey, "InstFlag", 7);
-        CHECK(ReadInstallScope() == 7);
-        WriteValue(HKEY_CURRENT_USER, SettingsKey, "InstFlag", REG_BINARY, "12345678", 8);
-        CHECK(ReadInstallScope() == 0);
-    }
-    CHECK(boxes.Count() == 0);
 }
 
-TEST_CASE("the install dialog")
+TEST_CASE("the install dialog offers Program Files\\BRDL for all users, and takes the trimmed folder and the scope")
 {
-    RegistrySandbox sandbox;
-    MessageBoxCatcher boxes;
-    CoInitialize(nullptr);
-    SUBCASE("Browse preselects the typed folder and takes the choice; a cancelled browser changes nothing")
-    {
-        // Under Wine the browser stopped at the profile folder on its way into the temporary one.
-        TestFolder folder("C:");
-        const auto browse = [](const std::string& text) {
-            return [=](HWND dialog) {
-                SetDlgItemTextA(dialog, IDC_FOLDER, text.c_str());
-                Press(dialog, IDC_BROWSE);
-            };
-        };
-        const auto chosen = [&](HWND dialog) {
-            CHECK(lstrcmpiA(FolderText(dialog).c_str(), folder.Path().c_str()) == 0);
-            browse("typed")(dialog);
-        };
-        const auto unchanged = [](HWND dialog) {
-            CHECK(FolderText(dialog) == "typed");
-            Press(dialog, IDCANCEL);
-        };
-        const auto preselected = [&](HWND browser) { return Selects(browser, folder.Path()); };
-        CHECK(DriveModal(RunInstallerIfNeeded, {{DialogTitle, browse(folder.Path())},
-                                                {BrowserTitle, [](HWND b) { Press(b, IDOK); }, preselected},
-                                                {DialogTitle, chosen},
-                                                Cancel(BrowserTitle),
-                                                {DialogTitle, unchanged}}) == 0);
-    }
-    CoUninitialize();
+    MessageBoxCatcher catcher;
+    HWND dialog = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_INSTALL), nullptr, InstallDlgProc, 0);
+    ShowWindow(dialog, SW_SHOWNA);
+    char text[MAX_PATH], expected[MAX_PATH];
+    GetDlgItemTextA(dialog, IDC_FOLDER, text, sizeof text);
+    SHGetSpecialFolderPathA(nullptr, expected, CSIDL_PROGRAM_FILES, FALSE);
+    CHECK(std::string(text) == std::string(expected) + "\\BRDL");
+    CHECK(IsDlgButtonChecked(dialog, IDC_ALL_USERS) == BST_CHECKED);
+
+    SetDlgItemTextA(dialog, IDC_FOLDER, " \t ");
+    SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+    CHECK(catcher.CountOf(IDS_NO_FOLDER) == 1);
+    CHECK(IsWindowVisible(dialog));
+
+    SetDlgItemTextA(dialog, IDC_FOLDER, "  C:\\Tools\\New  ");
+    SendDlgItemMessageA(dialog, IDC_CURRENT_USER, BM_CLICK, 0, 0);
+    SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+    CHECK(std::string(InstallFolder) == "C:\\Tools\\New");
+    CHECK(InstallScope == ScopeCurrentUser);
+    CHECK_FALSE(IsWindowVisible(dialog));   // ended
+    DestroyWindow(dialog);
 }
 
-// Dialog, copy and registration are driven end to end (tests/e2e); here the bounds.
-TEST_CASE("a destination must fit MAX_PATH; a longer one is refused before any folder is made")
+TEST_CASE("an installation copies the program and registers it under its scope's root only")
+{
+    for (DWORD scope : {ScopeAllUsers, ScopeCurrentUser}) {
+        CAPTURE(scope);
+        RegistrySandbox sandbox;
+        MessageBoxCatcher catcher;
+        TestFolder folder;
+        std::strcpy(InstallFolder, folder.Path().c_str());
+        InstallScope = scope;
+        REQUIRE(InstallProgram() == 1);
+        const std::string dir = folder.Path() + "\\";
+        CHECK(ReadBytes(dir + "brdl.EXE") == ReadBytes(ExecutablePath()));
+        const HKEY root = scope == ScopeCurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+        const HKEY other = scope == ScopeCurrentUser ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+        const std::pair<const char*, std::string> toolbar[] = {
+            {"ButtonText", "Brindle"}, {"CLSID", "{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}"},
+            {"Default Visible", "Yes"}, {"Exec", dir + "brdl.EXE"},
+            {"HotIcon", dir + "brdl.exe,3"}, {"Icon", dir + "brdl.exe,2"}};
+        const std::pair<const char*, std::string> uninstall[] = {
+            {"DisplayIcon", dir + "brdl.EXE"}, {"DisplayName", "Brindle"},
+            {"UninstallString", "\"" + dir + "brdl.EXE\" /u"}};
+        for (const auto& value : toolbar) {
+            DWORD type = 0;
+            CHECK(RawValue(root, ToolbarButtonKey, value.first, &type) == Sz(value.second));
+            CHECK(type == REG_SZ);
+        }
+        for (const auto& value : uninstall) {
+            DWORD type = 0;
+            CHECK(RawValue(root, UninstallKey, value.first, &type) == Sz(value.second));
+            CHECK(type == REG_SZ);
+        }
+        DWORD flag = 0;
+        CHECK((ReadDword(HKEY_CURRENT_USER, SettingsKey, "InstFlag", &flag) && flag == scope));
+        CHECK_FALSE(KeyExists(other, ToolbarButtonKey));
+        CHECK_FALSE(KeyExists(other, UninstallKey));
+        CHECK(catcher.Count() == 0);
+    }
+}
+
+TEST_CASE("a destination must fit in MAX_PATH; a longer one is refused before any folder is made")
 {
     RegistrySandbox sandbox;
-    MessageBoxCatcher boxes;
+    MessageBoxCatcher catcher;
     TestFolder folder;
-    InstallScope = 2;
+    InstallScope = ScopeCurrentUser;
     const std::string base = folder.Sub("");
-    const auto folderOf = [&](size_t length) { return base + std::string(length - base.size(), 'L'); };
-    // 259 characters leave no room for the backslash; 251 make a destination of 260.
-    for (size_t length : {size_t{MAX_PATH - 1}, size_t{MAX_PATH - 9}}) {
-        std::strcpy(InstallFolder, folderOf(length).c_str());
-        CHECK(InstallProgram() == 0);
-        CHECK_FALSE(IsFolder(folderOf(length)));
+    // 259 characters leave no room for the backslash, 251 make a destination of 260;
+    // 250 and a typed backslash make one of 259, which fits.
+    for (size_t length : {MAX_PATH - 1, MAX_PATH - 9, MAX_PATH - 10}) {
+        const std::string typed = base + std::string(length - base.size(), 'L') + (length == MAX_PATH - 10 ? "\\" : "");
+        std::strcpy(InstallFolder, typed.c_str());
+        const bool fits = length == MAX_PATH - 10;
+        CHECK(InstallProgram() == fits);
+        CHECK(IsFolder(typed) == fits);
+        CHECK(NothingRegistered() == !fits);
     }
-    CHECK(boxes.CountOf(IDS_COPY_FAILED) == 2);
-    CHECK(NothingRegistered());
-
-    // A destination of 259 characters, typed with its backslash: it gets no second one.
-    const std::string longest = folderOf(MAX_PATH - 10) + "\\";
-    std::strcpy(InstallFolder, longest.c_str());
-    CHECK(InstallProgram() == 1);
-    CHECK(ReadBytes(longest + "brdl.EXE") == ReadBytes(ExecutablePath()));
-    CHECK(RawValue(HKEY_CURRENT_USER, ToolbarButtonKey, "Exec") == longest + "brdl.EXE" + '\0');
+    CHECK(catcher.CountOf(IDS_COPY_FAILED) == 2);
 }

@@ -1,135 +1,94 @@
 #include <doctest/doctest.h>
+
 #include <cstring>
 #include <string>
 
 #include "setup/path_utils.h"
-#include "setup/setup_fixtures.h"
+#include "support/files.h"
 
-namespace {
-
-std::string Trimmed(std::string text)
+TEST_CASE("text helpers: trimming, a trailing backslash and a joined component stay within the buffer")
 {
-    TrimWhiteSpace(&text[0]);
-    return text.c_str();
-}
-
-// The root's end as an offset into path, -1 when not recognised.
-int RootEnd(const char* path)
-{
-    const char* end = nullptr;
-    const int found = FindPathRootEnd(path, &end);
-    CHECK((found || end == path));
-    return found ? static_cast<int>(end - path) : -1;
-}
-
-} // namespace
-
-TEST_CASE("white space is trimmed at both ends only")
-{
-    CHECK(Trimmed("\t  abc\r") == "abc");
-    CHECK(Trimmed(" \t\n\v\f\r ") == "");
-    CHECK(Trimmed("") == "");
-    CHECK(Trimmed("a b") == "a b");
-    CHECK(Trimmed(" \xA0x\xA0 ") == "\xA0x\xA0");   // bytes of 0x80 and up are never blank
-}
-
-TEST_CASE("a trailing backslash is added within the buffer")
-{
-    char path[16] = "C:\\Temp";
-    CHECK(EnsureTrailingBackslash(path, 8) == 0);
-    CHECK(std::strcmp(path, "C:\\Temp") == 0);
-    CHECK(EnsureTrailingBackslash(path, 9) == 1);
-    CHECK(std::strcmp(path, "C:\\Temp\\") == 0);
-    CHECK(EnsureTrailingBackslash(path, 9) == 1);   // nothing to do, even when full
-    CHECK(std::strcmp(path, "C:\\Temp\\") == 0);
-    char empty[4] = "";
-    CHECK(EnsureTrailingBackslash(empty, 1) == 1);
-    CHECK(empty[0] == '\0');
-}
-
-TEST_CASE("a component is appended with one backslash, exactly up to the bound")
-{
-    for (const char* folder : {"C:\\Temp", "C:\\Temp\\"}) {
-        char path[MAX_PATH];
-        std::strcpy(path, folder);
-        CHECK(AppendPathComponent(path, MAX_PATH, "__UNINST.BAT") == 1);
-        CHECK(std::strcmp(path, "C:\\Temp\\__UNINST.BAT") == 0);
+    struct Case {
+        const char* text;
+        unsigned size;
+        const char* component;   // nullptr: trim, "": trailing backslash, else append
+        int result;
+        const char* after;
+    };
+    const Case cases[] = {
+        {"\t  a b\r", 16, nullptr, 1, "a b"},
+        {" \t\n\v\f\r ", 16, nullptr, 1, ""},
+        {" \xA0x\xA0 ", 16, nullptr, 1, "\xA0x\xA0"},   // bytes of 0x80 and up are never blank
+        {"C:\\Temp", 8, "", 0, "C:\\Temp"},
+        {"C:\\Temp", 9, "", 1, "C:\\Temp\\"},
+        {"C:\\Temp\\", 9, "", 1, "C:\\Temp\\"},
+        {"", 1, "", 1, ""},
+        {"C:\\Temp", 21, "__UNINST.BAT", 1, "C:\\Temp\\__UNINST.BAT"},
+        {"C:\\Temp\\", 21, "__UNINST.BAT", 1, "C:\\Temp\\__UNINST.BAT"},
+        {"C:\\Temp", 20, "__UNINST.BAT", 0, "C:\\Temp\\"},
+        {"", 4, "abc", 1, "abc"},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.text);
+        CAPTURE(c.size);
+        char text[32];
+        std::strcpy(text, c.text);
+        int result = 1;
+        if (!c.component)
+            TrimWhiteSpace(text);
+        else if (!*c.component)
+            result = EnsureTrailingBackslash(text, c.size);
+        else
+            result = AppendPathComponent(text, c.size, c.component);
+        CHECK(result == c.result);
+        CHECK(std::string(text) == c.after);
     }
-    char path[32] = "C:\\Temp";   // 7 + 1 + 12 characters and the terminator: 21 bytes
-    CHECK(AppendPathComponent(path, 20, "__UNINST.BAT") == 0);
-    CHECK(std::strcmp(path, "C:\\Temp\\") == 0);   // the backslash stays
-    CHECK(AppendPathComponent(path, 21, "__UNINST.BAT") == 1);
-    char empty[8] = "";
-    CHECK(AppendPathComponent(empty, 4, "abc") == 1);
-    CHECK(std::strcmp(empty, "abc") == 0);
 }
 
-TEST_CASE("drive and network roots are recognised")
+TEST_CASE("drive and network roots")
 {
-    CHECK(RootEnd("C:\\X") == 2);
-    CHECK(RootEnd("C:") == -1);
-    CHECK(RootEnd("C:X") == 2);
-    CHECK(RootEnd("\\\\server\\share\\A") == 14);
-    CHECK(RootEnd("\\\\server\\share") == 14);   // the whole path, at its terminator
-    CHECK(RootEnd("\\\\server") == 8);
-    CHECK(RootEnd("relative\\path") == -1);
-    CHECK(RootEnd("\\A\\B") == -1);
+    const std::pair<const char*, int> cases[] = {
+        {"C:\\X", 2}, {"C:X", 2}, {"C:", -1}, {"\\\\server\\share\\A", 14}, {"\\\\server\\share", 14},
+        {"\\\\server", 8}, {"relative\\path", -1}, {"\\A\\B", -1},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.first);
+        const char* end = nullptr;
+        const int found = FindPathRootEnd(c.first, &end);
+        CHECK((found ? end - c.first : -1) == c.second);
+        CHECK((found || end == c.first));
+    }
 }
 
-TEST_CASE("existence and folder trees on real folders")
+TEST_CASE("folder trees are created level by level on real folders")
 {
     TestFolder folder;
-    const std::string file = folder.Sub("file.txt");
-    WriteBytes(file, "x");
+    WriteBytes(folder.Sub("file"), "x");
     int isDirectory = -1;
+    CHECK((PathExists(folder.Sub("file").c_str(), &isDirectory) == 1 && isDirectory == 0));
+    CHECK((PathExists(folder.Path().c_str(), &isDirectory) == 1 && isDirectory == 1));
+    CHECK(PathExists(folder.Sub("missing").c_str(), nullptr) == 0);
 
-    SUBCASE("files and folders are told apart")
-    {
-        CHECK(PathExists(file.c_str(), &isDirectory) == 1);
-        CHECK(isDirectory == 0);
-        CHECK(PathExists(folder.Path().c_str(), &isDirectory) == 1);
-        CHECK(isDirectory == 1);
-        CHECK(PathExists(folder.Sub("missing").c_str(), &isDirectory) == 0);
-        CHECK(isDirectory == 1);   // untouched
-        CHECK(PathExists(file.c_str(), nullptr) == 1);
+    const std::pair<std::string, int> cases[] = {
+        {folder.Sub("A\\B\\"), 1}, {folder.Sub("A\\B\\C"), 1}, {"C:\\", 1},
+        {folder.Sub("D\\\\E"), 0},   // two backslashes in a row stop the walk
+        {folder.Sub("file\\F"), 0},  // a file in the way
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.first);
+        CHECK(CreateDirectoryTree(c.first.c_str()) == c.second);
     }
-    SUBCASE("every level is created, a trailing backslash included")
-    {
-        CHECK(CreateDirectoryTree(folder.Sub("A\\B\\").c_str()) == 1);
-        CHECK(IsFolder(folder.Sub("A\\B")));
-        CHECK(CreateDirectoryTree(folder.Sub("A\\B\\C").c_str()) == 1);   // existing levels are passed
-        CHECK(IsFolder(folder.Sub("A\\B\\C")));
-        CHECK(CreateDirectoryTree("C:\\") == 1);
-    }
-    SUBCASE("two backslashes in a row stop the walk")
-    {
-        CHECK(CreateDirectoryTree(folder.Sub("A\\\\B").c_str()) == 0);
-        CHECK(IsFolder(folder.Sub("A")));
-        CHECK_FALSE(IsFolder(folder.Sub("B")));
-    }
-    SUBCASE("a file in the way fails, nothing below it is created")
-    {
-        CHECK(CreateDirectoryTree((file + "\\A\\B").c_str()) == 0);
-        CHECK(IsFile(file));
-        CHECK_FALSE(IsFolder(file + "\\A"));
-    }
-    SUBCASE("a path relative to the current folder")
-    {
-        char current[MAX_PATH];
-        GetCurrentDirectoryA(sizeof current, current);
-        SetCurrentDirectoryA(folder.Path().c_str());
-        CHECK(CreateDirectoryTree("R\\S") == 1);
-        SetCurrentDirectoryA(current);
-        CHECK(IsFolder(folder.Sub("R\\S")));
-    }
+    CHECK(IsFolder(folder.Sub("A\\B\\C")));
+    CHECK(IsFolder(folder.Sub("D")));
+    CHECK_FALSE(Exists(folder.Sub("E")));
+    CHECK_FALSE(Exists(folder.Sub("file\\F")));
 }
 
 TEST_CASE("the executable's path is refused when cut")
 {
     const std::string path = ExecutablePath();
     char buffer[MAX_PATH];
-    const auto fits = static_cast<DWORD>(path.size() + 1);
-    CHECK(GetExecutablePath(buffer, fits) == 1);
+    CHECK(GetExecutablePath(buffer, DWORD(path.size() + 1)) == 1);
     CHECK(buffer == path);
-    CHECK(GetExecutablePath(buffer, fits - 1) == 0);   // one character short
+    CHECK(GetExecutablePath(buffer, DWORD(path.size())) == 0);
 }

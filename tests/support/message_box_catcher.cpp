@@ -4,17 +4,6 @@ namespace {
 
 MessageBoxCatcher* g_catcher;
 
-BOOL CALLBACK HasForeignChild(HWND child, LPARAM lParam)
-{
-    // Message boxes hold their text and icon statics and buttons with small ids only.
-    const int id = GetDlgCtrlID(child);
-    if (id != 0xFFFF && id != 0x440 && id != 0x14 && (id < 1 || id > 11)) {
-        *reinterpret_cast<bool*>(lParam) = true;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 std::string WindowText(HWND window)
 {
     char text[1024] = "";
@@ -22,16 +11,20 @@ std::string WindowText(HWND window)
     return text;
 }
 
-// True when window is a message box rather than one of the program's dialogs.
+// A message box holds its text static (0xFFFF), icon and buttons; each of
+// Brindle's dialogs holds a control numbered from 1001 to 1062 besides.
+BOOL CALLBACK HasDialogControl(HWND child, LPARAM found)
+{
+    const int id = GetDlgCtrlID(child);
+    *reinterpret_cast<bool*>(found) |= id >= 1001 && id <= 1062;
+    return TRUE;
+}
+
 bool IsMessageBox(HWND window)
 {
-    char className[16] = "";
-    GetClassNameA(window, className, sizeof className);
-    if (lstrcmpA(className, "#32770") != 0 || !GetDlgItem(window, 0xFFFF))
-        return false;
-    bool foreign = false;
-    EnumChildWindows(window, HasForeignChild, reinterpret_cast<LPARAM>(&foreign));
-    return !foreign;
+    bool dialogControl = false;
+    EnumChildWindows(window, HasDialogControl, reinterpret_cast<LPARAM>(&dialogControl));
+    return GetDlgItem(window, 0xFFFF) && !dialogControl;
 }
 
 } // namespace
@@ -57,36 +50,34 @@ MessageBoxCatcher::~MessageBoxCatcher()
 
 size_t MessageBoxCatcher::CountOf(UINT id) const
 {
-    const std::string text = MessageText(id);
     size_t n = 0;
     for (const CaughtMessage& message : caught_)
-        n += message.text == text;
+        n += message.text == MessageText(id);
     return n;
 }
 
 LRESULT CALLBACK MessageBoxCatcher::Hook(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (code == HCBT_ACTIVATE && g_catcher && IsMessageBox(reinterpret_cast<HWND>(wParam)))
+    if (code == HCBT_ACTIVATE && g_catcher)
         g_catcher->OnActivate(reinterpret_cast<HWND>(wParam));
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-void MessageBoxCatcher::OnActivate(HWND box)
+void MessageBoxCatcher::OnActivate(HWND window)
 {
-    // A box is activated again when it regains focus; record it once.
-    if (GetPropA(box, "MessageBoxCatcher"))
+    // A window is activated again when it regains the focus; answer it once.
+    if (GetPropA(window, "MessageBoxCatcher"))
         return;
-    SetPropA(box, "MessageBoxCatcher", box);
-    CaughtMessage message;
-    message.text = WindowText(GetDlgItem(box, 0xFFFF));
-    message.caption = WindowText(box);
-    message.owner = GetWindow(box, GW_OWNER);
-    message.hasNoButton = GetDlgItem(box, IDNO) != nullptr;
-    caught_.push_back(message);
-    int answer = defaultAnswer_;
-    if (!answers_.empty()) {
+    const std::string caption = WindowText(window);
+    const bool box = IsMessageBox(window);
+    if (!box && !dialogs_.count(caption))
+        return;
+    SetPropA(window, "MessageBoxCatcher", window);
+    caught_.push_back({box ? WindowText(GetDlgItem(window, 0xFFFF)) : "", caption, GetWindow(window, GW_OWNER)});
+    int answer = box ? defaultAnswer_ : dialogs_[caption];
+    if (box && !answers_.empty()) {
         answer = answers_.front();
         answers_.pop_front();
     }
-    PostMessageA(box, WM_COMMAND, answer, 0);
+    PostMessageA(window, WM_COMMAND, answer, 0);
 }

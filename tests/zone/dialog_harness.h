@@ -1,29 +1,22 @@
-// Creating and inspecting the real main dialog in-process.
+// The real main dialog, created from its template and driven in-process.
 #pragma once
 #include <windows.h>
 #include <string>
 
-// Restores the catalogue's shown flags (bit i = entry i), as at process start.
+// The catalogue's shown flags (bit i = entry i), as at process start.
 void ResetShownSettings(DWORD mask = 1u << 3);
 
-// The main dialog from its template, modeless so a test can drive it with messages.
+// Modeless, so a test can drive it with messages; never shown.
 HWND CreateMainDialog();
 // Ends it as the user would (IDOK or IDCANCEL), then destroys it, which saves the settings.
 void CloseMainDialog(HWND dialog, int how = IDCANCEL);
-// Handles what is queued for this thread's windows.
 void PumpMessages();
 
-// Which row icon resource an image shows (by its pixels), 0 for no image, -1 for another.
-int IconResourceOf(HICON icon);
+// The row icon resource an image shows (by its pixels): 0 for none, -1 for another.
 int ButtonImage(HWND dialog, int id);
 int StatusImage(HWND dialog, int row);
-
-// Rectangle of control id in the dialog's client area, and a rectangle in dialog units
-// converted to pixels the way the platform places template controls.
-RECT ControlPixels(HWND dialog, int id);
-RECT DialogUnitsToPixels(HWND dialog, int x, int y, int width, int height);
-int DialogUnitsToPixelsY(HWND dialog, int y);
-int ClientHeight(HWND dialog);
-
 // The three check states of a row as "100", "010", "001" or "000".
 std::string RowChecks(HWND dialog, int row);
+// The control's rectangle in the client area, and dialog units down as pixels.
+RECT ControlRect(HWND dialog, int id);
+int UnitsDown(HWND dialog, int units);

@@ -1,145 +1,137 @@
 #include "zone/fake_zone_manager.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
-std::string Call(const char* name, DWORD zone, DWORD action = 0)
+FakeZoneState* g_state;
+
+// A COM object is a pointer to its table of methods; one object stands for the
+// class factory and every manager it hands out.
+struct FakeObject {
+    void* const* methods;
+};
+
+std::string WithAction(const char* call, DWORD action)
 {
-    char text[96];
-    if (action)
-        std::snprintf(text, sizeof text, "%s %lu %lX", name, zone, action);
-    else
-        std::snprintf(text, sizeof text, "%s %lu", name, zone);
+    char text[32];
+    std::snprintf(text, sizeof text, "%s %lX", call, action);
     return text;
 }
 
-class FakeZoneManager final : public IInternetZoneManager {
-public:
-    explicit FakeZoneManager(FakeZoneState& state) : state_(state) { ++state_.liveObjects; }
+HRESULT STDMETHODCALLTYPE QueryInterface(FakeObject* self, REFIID iid, void** object)
+{
+    const bool known = iid == IID_IUnknown || iid == IID_IClassFactory || iid == IID_IInternetZoneManager;
+    *object = known ? self : nullptr;
+    return known ? S_OK : E_NOINTERFACE;
+}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        if (iid == __uuidof(IUnknown) || iid == __uuidof(IInternetZoneManager)) {
-            *object = this;
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        if (--refs_)
-            return refs_;
-        state_.calls.push_back("Release");
-        --state_.liveObjects;
-        delete this;
-        return 0;
-    }
+ULONG STDMETHODCALLTYPE AddRef(FakeObject*)
+{
+    return 2;
+}
 
-    HRESULT STDMETHODCALLTYPE GetZoneAttributes(DWORD zone, ZONEATTRIBUTES* attributes) override
-    {
-        state_.calls.push_back(Call("GetZoneAttributes", zone));
-        if (state_.failGetAttributes || attributes->cbSize != sizeof *attributes)
-            return E_FAIL;
-        attributes->dwTemplateCurrentLevel = state_.currentLevel;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE SetZoneAttributes(DWORD zone, ZONEATTRIBUTES* attributes) override
-    {
-        state_.calls.push_back(Call("SetZoneAttributes", zone));
-        if (state_.failSetAttributes)
-            return E_FAIL;
-        state_.currentLevel = attributes->dwTemplateCurrentLevel;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetZoneActionPolicy(DWORD zone, DWORD action, BYTE* policy, DWORD size,
-                                                  URLZONEREG reg) override
-    {
-        state_.calls.push_back(Call("GetZoneActionPolicy", zone, action));
-        if (state_.failGetPolicy.count(action) || size != sizeof(DWORD) || reg != URLZONEREG_HKCU)
-            return E_FAIL;
-        const DWORD value = state_.policies.count(action) ? state_.policies[action] : 1;
-        memcpy(policy, &value, sizeof value);
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE SetZoneActionPolicy(DWORD zone, DWORD action, BYTE* policy, DWORD size,
-                                                  URLZONEREG reg) override
-    {
-        state_.calls.push_back(Call("SetZoneActionPolicy", zone, action));
-        if (state_.setPolicyNotImplemented)
-            return E_NOTIMPL;
-        if (state_.failSetPolicy.count(action) || size != sizeof(DWORD) || reg != URLZONEREG_HKCU)
-            return E_FAIL;
-        memcpy(&state_.policies[action], policy, sizeof(DWORD));
-        return S_OK;
-    }
+// Only the managers are released by the product, once each.
+ULONG STDMETHODCALLTYPE Release(FakeObject*)
+{
+    g_state->calls.push_back("Release");
+    return 1;
+}
 
-    HRESULT STDMETHODCALLTYPE GetZoneCustomPolicy(DWORD, REFGUID, BYTE**, DWORD*, URLZONEREG) override { return Unexpected(); }
-    HRESULT STDMETHODCALLTYPE SetZoneCustomPolicy(DWORD, REFGUID, BYTE*, DWORD, URLZONEREG) override { return Unexpected(); }
-    HRESULT STDMETHODCALLTYPE PromptAction(DWORD, HWND, LPCWSTR, LPCWSTR, DWORD) override { return Unexpected(); }
-    HRESULT STDMETHODCALLTYPE LogAction(DWORD, LPCWSTR, LPCWSTR, DWORD) override { return Unexpected(); }
-    HRESULT STDMETHODCALLTYPE CreateZoneEnumerator(DWORD*, DWORD*, DWORD) override { return Unexpected(); }
-    HRESULT STDMETHODCALLTYPE GetZoneAt(DWORD, DWORD, DWORD*) override { return Unexpected(); }
-    HRESULT STDMETHODCALLTYPE DestroyZoneEnumerator(DWORD) override { return Unexpected(); }
-    HRESULT STDMETHODCALLTYPE CopyTemplatePoliciesToZone(DWORD, DWORD, DWORD) override { return Unexpected(); }
+HRESULT STDMETHODCALLTYPE GetZoneAttributes(FakeObject*, DWORD zone, ZONEATTRIBUTES* attributes)
+{
+    g_state->calls.push_back("GetAttributes");
+    if (g_state->failGetAttributes || zone != 3 || attributes->cbSize != sizeof *attributes)
+        return E_FAIL;
+    attributes->dwTemplateCurrentLevel = g_state->currentLevel;
+    return S_OK;
+}
 
-private:
-    HRESULT Unexpected()
+HRESULT STDMETHODCALLTYPE SetZoneAttributes(FakeObject*, DWORD zone, ZONEATTRIBUTES* attributes)
+{
+    g_state->calls.push_back("SetAttributes");
+    if (g_state->failSetAttributes || zone != 3)
+        return E_FAIL;
+    g_state->currentLevel = attributes->dwTemplateCurrentLevel;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE GetZoneActionPolicy(FakeObject*, DWORD zone, DWORD action, BYTE* policy, DWORD size,
+                                              URLZONEREG scope)
+{
+    g_state->calls.push_back(WithAction("Get", action));
+    if (g_state->failGetPolicy.count(action) || zone != 3 || size != sizeof(DWORD) || scope != URLZONEREG_HKCU)
+        return E_FAIL;
+    const DWORD value = g_state->policies.count(action) ? g_state->policies[action] : URLPOLICY_QUERY;
+    std::memcpy(policy, &value, sizeof value);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE SetZoneActionPolicy(FakeObject*, DWORD zone, DWORD action, BYTE* policy, DWORD size,
+                                              URLZONEREG scope)
+{
+    g_state->calls.push_back(WithAction("Set", action));
+    if (g_state->failSetPolicy.count(action) || zone != 3 || size != sizeof(DWORD) || scope != URLZONEREG_HKCU)
+        return E_FAIL;
+    std::memcpy(&g_state->policies[action], policy, sizeof(DWORD));
+    return S_OK;
+}
+
+// Every method the product must not call: the run ends at once, without returning
+// through a table slot whose arguments it does not know.
+void STDMETHODCALLTYPE Unexpected()
+{
+    std::printf("the product called a zone manager method it does not use\n");
+    std::fflush(stdout);
+    ExitProcess(3);
+}
+
+HRESULT STDMETHODCALLTYPE CreateInstance(FakeObject*, IUnknown* outer, REFIID iid, void** object);
+
+struct MethodTable {
+    void* slots[15];   // IInternetZoneManager: IUnknown's three, then twelve of its own
+    MethodTable()
     {
-        state_.calls.push_back("unexpected call");
-        return E_NOTIMPL;
+        for (void*& slot : slots)
+            slot = reinterpret_cast<void*>(Unexpected);
+        slots[0] = reinterpret_cast<void*>(QueryInterface);
+        slots[1] = reinterpret_cast<void*>(AddRef);
+        slots[2] = reinterpret_cast<void*>(Release);
     }
-
-    FakeZoneState& state_;
-    ULONG refs_ = 1;
 };
 
-class FakeFactory final : public IClassFactory {
-public:
-    explicit FakeFactory(FakeZoneState& state) : state_(state) {}
+MethodTable g_factoryMethods, g_managerMethods;
+FakeObject g_factory{g_factoryMethods.slots};
+FakeObject g_manager{g_managerMethods.slots};
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        if (iid == __uuidof(IUnknown) || iid == __uuidof(IClassFactory)) {
-            *object = this;
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override
-    {
-        *object = nullptr;
-        if (outer)
-            return CLASS_E_NOAGGREGATION;
-        state_.calls.push_back("Create");
-        if (state_.failCreate)
-            return REGDB_E_CLASSNOTREG;
-        FakeZoneManager* manager = new FakeZoneManager(state_);
-        const HRESULT result = manager->QueryInterface(iid, object);
-        manager->Release();
-        return result;
-    }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-
-private:
-    FakeZoneState& state_;
-};
+HRESULT STDMETHODCALLTYPE CreateInstance(FakeObject*, IUnknown* outer, REFIID iid, void** object)
+{
+    *object = nullptr;
+    g_state->calls.push_back("Create");
+    if (outer || g_state->failCreate)
+        return REGDB_E_CLASSNOTREG;
+    return QueryInterface(&g_manager, iid, object);
+}
 
 } // namespace
 
-FakeZoneManagerRegistration::FakeZoneManagerRegistration() : factory_(new FakeFactory(state))
+FakeZoneManagerRegistration::FakeZoneManagerRegistration()
 {
-    CoRegisterClassObject(CLSID_InternetZoneManager, factory_, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_);
+    g_state = &state;
+    // The factory's Release counts nothing: COM releases it, not the product.
+    g_factoryMethods.slots[2] = reinterpret_cast<void*>(AddRef);
+    g_factoryMethods.slots[3] = reinterpret_cast<void*>(CreateInstance);
+    g_managerMethods.slots[3] = reinterpret_cast<void*>(GetZoneAttributes);
+    g_managerMethods.slots[4] = reinterpret_cast<void*>(SetZoneAttributes);
+    g_managerMethods.slots[7] = reinterpret_cast<void*>(GetZoneActionPolicy);
+    g_managerMethods.slots[8] = reinterpret_cast<void*>(SetZoneActionPolicy);
+    CoRegisterClassObject(CLSID_InternetZoneManager, reinterpret_cast<IUnknown*>(&g_factory), CLSCTX_INPROC_SERVER,
+                          REGCLS_MULTIPLEUSE, &cookie);
 }
 
 FakeZoneManagerRegistration::~FakeZoneManagerRegistration()
 {
-    CoRevokeClassObject(cookie_);
-    delete static_cast<FakeFactory*>(factory_);
+    CoRevokeClassObject(cookie);
+    g_state = nullptr;
 }

@@ -1,5 +1,5 @@
 // A zone manager registered in-process in place of the platform's: it records
-// every call and fails the ones a test asks it to.
+// the calls the product makes and fails the ones a test asks it to.
 #pragma once
 #include <windows.h>
 #include <urlmon.h>
@@ -13,26 +13,17 @@ struct FakeZoneState {
     bool failCreate = false;
     bool failGetAttributes = false;
     bool failSetAttributes = false;
-    bool setPolicyNotImplemented = false;
-    std::set<DWORD> failGetPolicy;      // actions whose read fails
-    std::set<DWORD> failSetPolicy;      // actions whose write fails
-    std::map<DWORD, DWORD> policies;    // action -> policy, zone 3
+    std::set<DWORD> failGetPolicy;     // actions whose read fails
+    std::set<DWORD> failSetPolicy;     // actions whose write fails
+    std::map<DWORD, DWORD> policies;   // zone 3, action -> policy; Prompt when missing
     DWORD currentLevel = URLTEMPLATE_MEDIUM;
-    std::vector<std::string> calls;     // "GetZoneActionPolicy 1400", ...
-    int liveObjects = 0;
+    std::vector<std::string> calls;    // "Create", "Get 1400", "Set 1400", "GetAttributes", ... "Release"
 };
 
-// Registers the fake for the life of the object; state is what it reads and records.
-class FakeZoneManagerRegistration {
-public:
+// Registered for the life of the object; state is what the fake reads and records.
+struct FakeZoneManagerRegistration {
     FakeZoneManagerRegistration();
     ~FakeZoneManagerRegistration();
-    FakeZoneManagerRegistration(const FakeZoneManagerRegistration&) = delete;
-    FakeZoneManagerRegistration& operator=(const FakeZoneManagerRegistration&) = delete;
-
     FakeZoneState state;
-
-private:
-    IClassFactory* factory_;
-    DWORD cookie_ = 0;
+    DWORD cookie = 0;
 };
