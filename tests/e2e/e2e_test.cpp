@@ -15,12 +15,8 @@
 namespace {
 
 constexpr char SettingsKey[] = "Software\\Talvane\\BRDL";
-constexpr char ToolbarKey[] =
-    "Software\\Microsoft\\Internet Explorer\\Extensions\\{6C0E52A4-1B7D-4F38-9E21-A5D3C7B1E904}";
-constexpr char UninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\BRDL";
-
-std::vector<DWORD> g_started;   // every brdl.exe process of this run
-std::vector<std::string> g_foreign;   // windows that other processes showed during the waits
+std::vector<DWORD> g_ours = {GetCurrentProcessId()};   // this driver and every brdl.exe it started
+std::vector<std::string> g_foreign;                    // windows other processes showed meanwhile
 
 std::string ProgramPath()
 {
@@ -28,18 +24,6 @@ std::string ProgramPath()
     std::string path = std::string("Z:") + BRDL_EXE;
     std::replace(path.begin(), path.end(), '/', '\\');
     return path;
-}
-
-std::string ProgramFiles()
-{
-    char folder[MAX_PATH] = "";
-    SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, folder);
-    return folder;
-}
-
-std::string Quote(const std::string& path)
-{
-    return "\"" + path + "\"";
 }
 
 DWORD ProcessOf(HWND window)
@@ -56,20 +40,13 @@ std::string Title(HWND window)
     return text;
 }
 
-BOOL CALLBACK NoteForeign(HWND window, LPARAM)
-{
-    const DWORD process = ProcessOf(window);
-    if (IsWindowVisible(window) && process != GetCurrentProcessId() &&
-        std::find(g_started.begin(), g_started.end(), process) == g_started.end())
-        g_foreign.push_back(Title(window));
-    return TRUE;
-}
-
 // Dispatches this thread's messages until done() holds, for 30 s at most.
 bool WaitUntil(const std::function<bool()>& done)
 {
     for (DWORD start = GetTickCount(); GetTickCount() - start < 30000;) {
-        EnumWindows(NoteForeign, 0);
+        for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT))
+            if (IsWindowVisible(window) && std::count(g_ours.begin(), g_ours.end(), ProcessOf(window)) == 0)
+                g_foreign.push_back(Title(window));
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageA(&message);
@@ -82,8 +59,7 @@ bool WaitUntil(const std::function<bool()>& done)
 
 std::string ControlText(HWND dialog, int id)
 {
-    // Sent, not GetWindowText: the control is another process's.
-    char text[512] = "";
+    char text[512] = "";   // sent: the control is another process's
     SendMessageA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
     return text;
 }
@@ -93,131 +69,106 @@ void Press(HWND window, int id)
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
 }
 
-// One started brdl.exe, ended by the destructor if it still runs.
-class Brdl {
-public:
-    explicit Brdl(const std::string& commandLine)
+// One brdl.exe, started from its own folder with no console, as the shell starts it.
+struct Brdl {
+    explicit Brdl(const std::string& exe, std::string arguments = "")
     {
-        const std::string exe = commandLine.substr(1, commandLine.find('"', 1) - 1);
-        std::string line = commandLine;
+        std::string line = "\"" + exe + "\"" + arguments;
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
-        // From its own folder and with no console, as the shell starts it.
         REQUIRE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
-                               exe.substr(0, exe.rfind('\\')).c_str(), &startup, &info_));
-        g_started.push_back(info_.dwProcessId);
+                               exe.substr(0, exe.rfind('\\')).c_str(), &startup, &info));
+        g_ours.push_back(info.dwProcessId);
     }
     ~Brdl()
     {
-        TerminateProcess(info_.hProcess, 1);
-        CloseHandle(info_.hThread);
-        CloseHandle(info_.hProcess);
+        TerminateProcess(info.hProcess, 1);
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
     }
+    bool Running() const { return WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT; }
 
-    // Its visible window titled title that holds control id; nullptr if the process ends first.
+    // Its visible window titled title that holds control id; nullptr when it ends first.
     HWND Window(const std::string& title, int id)
     {
         HWND found = nullptr;
         WaitUntil([&] {
             for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT))
-                if (ProcessOf(window) == info_.dwProcessId && IsWindowVisible(window) && Title(window) == title &&
+                if (ProcessOf(window) == info.dwProcessId && IsWindowVisible(window) && Title(window) == title &&
                     GetDlgItem(window, id))
                     found = window;
-            return found || WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0;
+            return found || !Running();
         });
         return found;
     }
 
-    // Ends by itself with exit code 0; quietly: without showing any window.
+    // Ends by itself with exit code 0; quietly: showing no window.
     bool Ends(bool quietly = false)
     {
         bool shown = false;
         WaitUntil([&] {
             for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT))
-                shown |= ProcessOf(window) == info_.dwProcessId && IsWindowVisible(window);
-            return WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0;
+                shown |= ProcessOf(window) == info.dwProcessId && IsWindowVisible(window);
+            return !Running();
         });
         DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(info_.hProcess, &code);
+        GetExitCodeProcess(info.hProcess, &code);
         return code == 0 && !(quietly && shown);
     }
 
-private:
-    PROCESS_INFORMATION info_ = {};
+    PROCESS_INFORMATION info = {};
 };
-
-void InstallCopy(const std::string& folder)
-{
-    CreateDirectoryA(folder.c_str(), nullptr);
-    REQUIRE(CopyFileA(ProgramPath().c_str(), (folder + "\\brdl.EXE").c_str(), FALSE));
-}
 
 } // namespace
 
-TEST_CASE("a first start installs through the dialog and opens; a second start, even with /u, only raises it")
+TEST_CASE("a first start installs and opens; a second start, even with /u, raises it; a copy installs over itself")
 {
-    Brdl first(Quote(ProgramPath()));
-    HWND dialog = first.Window("Install Brindle", 1059);
-    REQUIRE(dialog);
-    CHECK(ControlText(dialog, 1059) == ProgramFiles() + "\\BRDL");
-    Press(dialog, IDOK);
-    HWND main = first.Window("Brindle", 1051);
-    REQUIRE(main);
-    const std::string installed = ProgramFiles() + "\\BRDL\\brdl.EXE";
-    CHECK(ReadBytes(installed) == ReadBytes(ProgramPath()));
-
-    ShowWindow(main, SW_MINIMIZE);
-    REQUIRE(WaitUntil([&] { return IsIconic(main) != FALSE; }));
-    CHECK(Brdl(Quote(installed) + " /u").Ends(true));
-    CHECK(WaitUntil([&] { return !IsIconic(main); }));
-    CHECK(Exists(installed));
-    CHECK(KeyExists(HKEY_CURRENT_USER, SettingsKey));
-    Press(main, IDCANCEL);
-    CHECK(first.Ends());
-}
-
-TEST_CASE("the installed copy, started by a user who has no settings, installs over itself and opens")
-{
-    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Talvane");
-    const std::string folder = ProgramFiles() + "\\BRDL";
-    InstallCopy(folder);
-    Brdl run(Quote(folder + "\\brdl.EXE"));
-    HWND dialog = run.Window("Install Brindle", 1059);
-    REQUIRE(dialog);
-    Press(dialog, IDOK);
-    HWND main = run.Window("Brindle", 1051);
-    REQUIRE(main);   // not message 121
-    CHECK(ReadBytes(folder + "\\brdl.EXE") == ReadBytes(ProgramPath()));
-    Press(main, IDCANCEL);
-    CHECK(run.Ends());
+    char programFiles[MAX_PATH] = "";
+    SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, programFiles);
+    const std::string installed = std::string(programFiles) + "\\BRDL\\brdl.EXE";
+    for (const std::string& exe : {ProgramPath(), installed}) {
+        CAPTURE(exe);
+        Brdl run(exe);
+        HWND dialog = run.Window("Install Brindle", 1059);
+        REQUIRE(dialog);
+        CHECK(ControlText(dialog, 1059) == std::string(programFiles) + "\\BRDL");
+        Press(dialog, IDOK);
+        HWND main = run.Window("Brindle", 1051);
+        REQUIRE(main);   // not message 121, also when the copy would go onto itself
+        CHECK(ReadBytes(installed) == ReadBytes(ProgramPath()));
+        ShowWindow(main, SW_MINIMIZE);
+        REQUIRE(WaitUntil([&] { return IsIconic(main) != FALSE; }));
+        CHECK(Brdl(installed, " /u").Ends(true));
+        CHECK(WaitUntil([&] { return !IsIconic(main); }));
+        CHECK(KeyExists(HKEY_CURRENT_USER, SettingsKey));
+        Press(main, IDCANCEL);
+        CHECK(run.Ends());
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Talvane");   // a user who never started it
+    }
 }
 
 TEST_CASE("/u removes the keys, then a hidden script removes the program, its folder and itself")
 {
     // A script that does not double % would name the decoy instead.
     const std::string folder = "C:\\100% Tools", exe = folder + "\\brdl.EXE", decoy = "C:\\100 Tools";
-    InstallCopy(folder);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    REQUIRE(CopyFileA(ProgramPath().c_str(), exe.c_str(), FALSE));
     CreateDirectoryA(decoy.c_str(), nullptr);
     WriteBytes(decoy + "\\brdl.EXE", "decoy");
     WriteDword(HKEY_CURRENT_USER, SettingsKey, "InstFlag", 2);
-    WriteDword(HKEY_CURRENT_USER, ToolbarKey, "x", 1);
-    WriteDword(HKEY_CURRENT_USER, UninstallKey, "x", 1);
     // A temporary folder with a blank, as a user name with a space gives.
-    const std::string temp = "C:\\Temp Folder", script = temp + "\\__UNINST.BAT";
+    const std::string temp = "C:\\Temp Folder";
     CreateDirectoryA(temp.c_str(), nullptr);
     SetEnvironmentVariableA("TMP", temp.c_str());
 
-    Brdl run(Quote(exe) + " /u");
+    Brdl run(exe, " /u");
     HWND question = run.Window("Brindle", 0xFFFF);
     REQUIRE(question);
     CHECK(ControlText(question, 0xFFFF) == "Delete BRDL files and all program settings saved to registry?");
-    g_foreign.clear();
     Press(question, IDYES);
     CHECK(run.Ends());
     CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Talvane"));
-    CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, ToolbarKey));
-    CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, UninstallKey));
-    CHECK(WaitUntil([&] { return !Exists(exe) && !Exists(folder) && !Exists(script); }));
+    CHECK(WaitUntil([&] { return !Exists(exe) && !Exists(folder) && !Exists(temp + "\\__UNINST.BAT"); }));
     CHECK(ReadBytes(decoy + "\\brdl.EXE") == "decoy");
     CHECK(g_foreign.empty());   // the script ran hidden
 }

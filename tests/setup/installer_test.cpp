@@ -16,35 +16,24 @@ namespace {
 
 bool NothingRegistered()
 {
-    return !KeyExists(HKEY_CURRENT_USER, "Software\\Talvane") && !KeyExists(HKEY_CURRENT_USER, ToolbarButtonKey) &&
-           !KeyExists(HKEY_LOCAL_MACHINE, ToolbarButtonKey) && !KeyExists(HKEY_CURRENT_USER, UninstallKey) &&
-           !KeyExists(HKEY_LOCAL_MACHINE, UninstallKey);
-}
-
-std::string Sz(const std::string& text)
-{
-    return text + '\0';
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+        if (KeyExists(root, "Software\\Talvane") || KeyExists(root, ToolbarButtonKey) || KeyExists(root, UninstallKey))
+            return false;
+    return true;
 }
 
 } // namespace
 
-TEST_CASE("the gate: any InstFlag that reads into 4 bytes means installed; else the install dialog")
+TEST_CASE("the gate: any InstFlag that reads into 4 bytes means installed; else the install dialog, here cancelled")
 {
-    struct Case {
+    const struct {
         DWORD type, size;
         const char* data;
         int passes;
         DWORD scope;
-    };
-    const Case cases[] = {
-        {REG_NONE, 0, "", 0, 0},
-        {REG_DWORD, 4, "\0\0\0\0", 1, 0},
-        {REG_DWORD, 4, "\7\0\0\0", 1, 7},
-        {REG_SZ, 3, "ab", 1, 0x6261},
-        {REG_BINARY, 8, "12345678", 0, 0},
-    };
-    for (const Case& c : cases) {
-        CAPTURE(c.size);
+    } cases[] = {{REG_NONE, 0, "", 0, 0}, {REG_DWORD, 4, "\0\0\0\0", 1, 0}, {REG_DWORD, 4, "\7\0\0\0", 1, 7},
+                 {REG_SZ, 3, "ab", 1, 0x6261}, {REG_BINARY, 8, "12345678", 0, 0}};
+    for (const auto& c : cases) {
         RegistrySandbox sandbox;
         MessageBoxCatcher catcher;
         catcher.AnswerDialog("Install Brindle", IDCANCEL);
@@ -52,11 +41,10 @@ TEST_CASE("the gate: any InstFlag that reads into 4 bytes means installed; else 
             WriteValue(HKEY_CURRENT_USER, SettingsKey, "InstFlag", c.type, c.data, c.size);
         CHECK(ReadInstallScope() == c.scope);
         CHECK(RunInstallerIfNeeded() == c.passes);
-        CHECK(catcher.Count() == (c.passes ? 0u : 1u));   // the dialog, cancelled
-        if (!c.passes)
-            CHECK(RawValue(HKEY_CURRENT_USER, SettingsKey, "InstFlag") == std::string(c.data, c.size));
-        CHECK(NothingRegistered() == !c.size);
+        CHECK(catcher.Count() == 1u - c.passes);
+        CHECK(RawValue(HKEY_CURRENT_USER, SettingsKey, "InstFlag") == std::string(c.data, c.size));
     }
+    CHECK(ShowMessage(nullptr, 125, MB_OK) == IDCANCEL);   // a missing text shows nothing
 }
 
 TEST_CASE("the install dialog offers Program Files\\BRDL for all users, and takes the trimmed folder and the scope")
@@ -69,57 +57,46 @@ TEST_CASE("the install dialog offers Program Files\\BRDL for all users, and take
     SHGetSpecialFolderPathA(nullptr, expected, CSIDL_PROGRAM_FILES, FALSE);
     CHECK(std::string(text) == std::string(expected) + "\\BRDL");
     CHECK(IsDlgButtonChecked(dialog, IDC_ALL_USERS) == BST_CHECKED);
-
     SetDlgItemTextA(dialog, IDC_FOLDER, " \t ");
     SendMessageA(dialog, WM_COMMAND, IDOK, 0);
     CHECK(catcher.CountOf(IDS_NO_FOLDER) == 1);
     CHECK(IsWindowVisible(dialog));
-
     SetDlgItemTextA(dialog, IDC_FOLDER, "  C:\\Tools\\New  ");
     SendDlgItemMessageA(dialog, IDC_CURRENT_USER, BM_CLICK, 0, 0);
     SendMessageA(dialog, WM_COMMAND, IDOK, 0);
     CHECK(std::string(InstallFolder) == "C:\\Tools\\New");
     CHECK(InstallScope == ScopeCurrentUser);
-    CHECK_FALSE(IsWindowVisible(dialog));   // ended
+    CHECK_FALSE(IsWindowVisible(dialog));
     DestroyWindow(dialog);
 }
 
 TEST_CASE("an installation copies the program and registers it under its scope's root only")
 {
     for (DWORD scope : {ScopeAllUsers, ScopeCurrentUser}) {
-        CAPTURE(scope);
         RegistrySandbox sandbox;
-        MessageBoxCatcher catcher;
         TestFolder folder;
-        std::strcpy(InstallFolder, folder.Path().c_str());
+        std::strcpy(InstallFolder, folder.Sub("A\\B").c_str());
         InstallScope = scope;
         REQUIRE(InstallProgram() == 1);
-        const std::string dir = folder.Path() + "\\";
+        const std::string dir = folder.Sub("A\\B\\");
         CHECK(ReadBytes(dir + "brdl.EXE") == ReadBytes(ExecutablePath()));
         const HKEY root = scope == ScopeCurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
-        const HKEY other = scope == ScopeCurrentUser ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-        const std::pair<const char*, std::string> toolbar[] = {
-            {"ButtonText", "Brindle"}, {"CLSID", "{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}"},
-            {"Default Visible", "Yes"}, {"Exec", dir + "brdl.EXE"},
-            {"HotIcon", dir + "brdl.exe,3"}, {"Icon", dir + "brdl.exe,2"}};
-        const std::pair<const char*, std::string> uninstall[] = {
-            {"DisplayIcon", dir + "brdl.EXE"}, {"DisplayName", "Brindle"},
-            {"UninstallString", "\"" + dir + "brdl.EXE\" /u"}};
-        for (const auto& value : toolbar) {
+        const std::string values[][3] = {
+            {ToolbarButtonKey, "ButtonText", "Brindle"}, {ToolbarButtonKey, "CLSID", "{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}"},
+            {ToolbarButtonKey, "Default Visible", "Yes"}, {ToolbarButtonKey, "Exec", dir + "brdl.EXE"},
+            {ToolbarButtonKey, "HotIcon", dir + "brdl.exe,3"}, {ToolbarButtonKey, "Icon", dir + "brdl.exe,2"},
+            {UninstallKey, "DisplayIcon", dir + "brdl.EXE"}, {UninstallKey, "DisplayName", "Brindle"},
+            {UninstallKey, "UninstallString", "\"" + dir + "brdl.EXE\" /u"}};
+        for (const auto& value : values) {
             DWORD type = 0;
-            CHECK(RawValue(root, ToolbarButtonKey, value.first, &type) == Sz(value.second));
-            CHECK(type == REG_SZ);
-        }
-        for (const auto& value : uninstall) {
-            DWORD type = 0;
-            CHECK(RawValue(root, UninstallKey, value.first, &type) == Sz(value.second));
+            CHECK(RawValue(root, value[0].c_str(), value[1].c_str(), &type) == value[2] + '\0');
             CHECK(type == REG_SZ);
         }
         DWORD flag = 0;
         CHECK((ReadDword(HKEY_CURRENT_USER, SettingsKey, "InstFlag", &flag) && flag == scope));
-        CHECK_FALSE(KeyExists(other, ToolbarButtonKey));
-        CHECK_FALSE(KeyExists(other, UninstallKey));
-        CHECK(catcher.Count() == 0);
+        RegDeleteTreeA(root, "Software");
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Talvane");
+        CHECK(NothingRegistered());   // and nothing under the other root
     }
 }
 
@@ -129,15 +106,14 @@ TEST_CASE("a destination must fit in MAX_PATH; a longer one is refused before an
     MessageBoxCatcher catcher;
     TestFolder folder;
     InstallScope = ScopeCurrentUser;
-    const std::string base = folder.Sub("");
     // 259 characters leave no room for the backslash, 251 make a destination of 260;
     // 250 and a typed backslash make one of 259, which fits.
     for (size_t length : {MAX_PATH - 1, MAX_PATH - 9, MAX_PATH - 10}) {
-        const std::string typed = base + std::string(length - base.size(), 'L') + (length == MAX_PATH - 10 ? "\\" : "");
-        std::strcpy(InstallFolder, typed.c_str());
         const bool fits = length == MAX_PATH - 10;
+        const std::string typed = folder.Sub(std::string(length - folder.path.size() - 1, 'L')) + (fits ? "\\" : "");
+        std::strcpy(InstallFolder, typed.c_str());
         CHECK(InstallProgram() == fits);
-        CHECK(IsFolder(typed) == fits);
+        CHECK(Exists(typed) == fits);
         CHECK(NothingRegistered() == !fits);
     }
     CHECK(catcher.CountOf(IDS_COPY_FAILED) == 2);

@@ -2,22 +2,16 @@
 #pragma once
 #include <string>
 
-// A fresh folder under the temporary folder (or under parent), removed with
-// everything in it at the end. Its name is never reused, so nothing an earlier
-// run left behind can get in the way.
-class TestFolder {
-public:
-    explicit TestFolder(const std::string& parent = "");
+// A fresh folder under the temporary folder, removed with all it holds at the end.
+// Its name is never reused, so what an earlier run left cannot get in the way.
+struct TestFolder {
+    TestFolder();
     ~TestFolder();
-    const std::string& Path() const { return path_; }   // without a trailing backslash
-    std::string Sub(const std::string& name) const { return path_ + "\\" + name; }
-
-private:
-    std::string path_;
+    std::string Sub(const std::string& name) const { return path + "\\" + name; }
+    std::string path;   // without a trailing backslash
 };
 
 std::string ReadBytes(const std::string& path);   // "" when missing
 void WriteBytes(const std::string& path, const std::string& bytes);
-bool IsFolder(const std::string& path);
 bool Exists(const std::string& path);
 std::string ExecutablePath();

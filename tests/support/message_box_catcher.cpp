@@ -11,20 +11,39 @@ std::string WindowText(HWND window)
     return text;
 }
 
-// A message box holds its text static (0xFFFF), icon and buttons; each of
-// Brindle's dialogs holds a control numbered from 1001 to 1062 besides.
-BOOL CALLBACK HasDialogControl(HWND child, LPARAM found)
+// Brindle's own dialogs hold a control numbered from 1001 to 1062; a message box
+// holds only its text (0xFFFF), icon and buttons.
+BOOL CALLBACK HasBrindleControl(HWND child, LPARAM found)
 {
     const int id = GetDlgCtrlID(child);
     *reinterpret_cast<bool*>(found) |= id >= 1001 && id <= 1062;
     return TRUE;
 }
 
-bool IsMessageBox(HWND window)
+void Answer(MessageBoxCatcher& catcher, HWND window)
 {
-    bool dialogControl = false;
-    EnumChildWindows(window, HasDialogControl, reinterpret_cast<LPARAM>(&dialogControl));
-    return GetDlgItem(window, 0xFFFF) && !dialogControl;
+    bool dialog = false;
+    EnumChildWindows(window, HasBrindleControl, reinterpret_cast<LPARAM>(&dialog));
+    const std::string caption = WindowText(window);
+    const bool box = !dialog && GetDlgItem(window, 0xFFFF);
+    // Activated again when it regains the focus: answered once.
+    if (!(box || (dialog && catcher.dialogs.count(caption))) || GetPropA(window, "Answered"))
+        return;
+    SetPropA(window, "Answered", window);
+    catcher.caught.push_back({box ? WindowText(GetDlgItem(window, 0xFFFF)) : "", caption, GetWindow(window, GW_OWNER)});
+    int answer = box ? catcher.answer : catcher.dialogs[caption];
+    if (box && !catcher.answers.empty()) {
+        answer = catcher.answers.front();
+        catcher.answers.pop_front();
+    }
+    PostMessageA(window, WM_COMMAND, answer, 0);
+}
+
+LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE && g_catcher)
+        Answer(*g_catcher, reinterpret_cast<HWND>(wParam));
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 } // namespace
@@ -36,48 +55,22 @@ std::string MessageText(UINT id)
     return text;
 }
 
-MessageBoxCatcher::MessageBoxCatcher(int answer) : defaultAnswer_(answer)
+MessageBoxCatcher::MessageBoxCatcher(int pressed) : answer(pressed)
 {
     g_catcher = this;
-    hook_ = SetWindowsHookExA(WH_CBT, Hook, nullptr, GetCurrentThreadId());
+    hook = SetWindowsHookExA(WH_CBT, Hook, nullptr, GetCurrentThreadId());
 }
 
 MessageBoxCatcher::~MessageBoxCatcher()
 {
-    UnhookWindowsHookEx(hook_);
+    UnhookWindowsHookEx(hook);
     g_catcher = nullptr;
 }
 
 size_t MessageBoxCatcher::CountOf(UINT id) const
 {
     size_t n = 0;
-    for (const CaughtMessage& message : caught_)
+    for (const CaughtMessage& message : caught)
         n += message.text == MessageText(id);
     return n;
-}
-
-LRESULT CALLBACK MessageBoxCatcher::Hook(int code, WPARAM wParam, LPARAM lParam)
-{
-    if (code == HCBT_ACTIVATE && g_catcher)
-        g_catcher->OnActivate(reinterpret_cast<HWND>(wParam));
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-void MessageBoxCatcher::OnActivate(HWND window)
-{
-    // A window is activated again when it regains the focus; answer it once.
-    if (GetPropA(window, "MessageBoxCatcher"))
-        return;
-    const std::string caption = WindowText(window);
-    const bool box = IsMessageBox(window);
-    if (!box && !dialogs_.count(caption))
-        return;
-    SetPropA(window, "MessageBoxCatcher", window);
-    caught_.push_back({box ? WindowText(GetDlgItem(window, 0xFFFF)) : "", caption, GetWindow(window, GW_OWNER)});
-    int answer = box ? defaultAnswer_ : dialogs_[caption];
-    if (box && !answers_.empty()) {
-        answer = answers_.front();
-        answers_.pop_front();
-    }
-    PostMessageA(window, WM_COMMAND, answer, 0);
 }

@@ -1,48 +1,36 @@
 #include "support/registry_sandbox.h"
 
-#include <cstdio>
-
 namespace {
 
-char g_sandbox[64];
-
-HKEY CreateOverride(const char* name)
-{
-    char path[96];
-    std::snprintf(path, sizeof path, "%s\\%s", g_sandbox, name);
-    HKEY key = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    return key;
-}
+constexpr char Sandbox[] = "Software\\BrindleTests";
 
 } // namespace
 
 RegistrySandbox::RegistrySandbox()
 {
-    std::snprintf(g_sandbox, sizeof g_sandbox, "Software\\BrindleTests\\%lu", GetCurrentProcessId());
-    RegDeleteTreeA(HKEY_CURRENT_USER, g_sandbox);
-    HKEY user = CreateOverride("HKCU");
-    HKEY machine = CreateOverride("HKLM");
-    RegOverridePredefKey(HKEY_CURRENT_USER, user);
-    RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine);
-    RegCloseKey(user);
-    RegCloseKey(machine);
+    RegDeleteTreeA(HKEY_CURRENT_USER, Sandbox);
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        HKEY key = nullptr;
+        RegCreateKeyA(HKEY_CURRENT_USER, root == HKEY_CURRENT_USER ? "Software\\BrindleTests\\U" : "Software\\BrindleTests\\M", &key);
+        RegOverridePredefKey(root, key);
+        RegCloseKey(key);
+    }
 }
 
 RegistrySandbox::~RegistrySandbox()
 {
     RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
     RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
-    RegDeleteTreeA(HKEY_CURRENT_USER, g_sandbox);
+    RegDeleteTreeA(HKEY_CURRENT_USER, Sandbox);
 }
 
 bool KeyExists(HKEY root, const char* subKey)
 {
     HKEY key;
-    if (RegOpenKeyExA(root, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
+    const bool exists = RegOpenKeyExA(root, subKey, 0, KEY_READ, &key) == ERROR_SUCCESS;
+    if (exists)
+        RegCloseKey(key);
+    return exists;
 }
 
 std::string RawValue(HKEY root, const char* subKey, const char* name, DWORD* type)

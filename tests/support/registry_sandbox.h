@@ -1,6 +1,5 @@
-// Redirects HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE of this process to fresh,
-// empty keys while it lives, so tests never touch real settings; the zone
-// manager's own reads and writes are redirected too.
+// Redirects HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE of this process, the zone
+// manager's reads and writes included, to fresh empty keys while it lives.
 #pragma once
 #include <windows.h>
 #include <string>
@@ -11,7 +10,7 @@ struct RegistrySandbox {
 };
 
 bool KeyExists(HKEY root, const char* subKey);
-// A value's bytes exactly as stored, terminators included; "" when missing.
+// A value's bytes exactly as stored; "" when missing.
 std::string RawValue(HKEY root, const char* subKey, const char* name, DWORD* type = nullptr);
 bool ReadDword(HKEY root, const char* subKey, const char* name, DWORD* value);
 // Creates the key when it is missing.

@@ -8,6 +8,7 @@
 
 namespace {
 
+// Colour pixels, as the platform stored them: two icons loaded alike give the same.
 std::string IconBits(HICON icon)
 {
     ICONINFO info;
@@ -22,19 +23,15 @@ std::string IconBits(HICON icon)
 
 int IconResourceOf(HICON icon)
 {
-    if (!icon)
-        return 0;
-    const std::string shown = IconBits(icon);
     for (int id : {IDI_ENABLE, IDI_PROMPT, IDI_DISABLE, IDI_ENABLE_OFF, IDI_PROMPT_OFF, IDI_DISABLE_OFF, IDI_LOCKED,
                    IDI_UNLOCKED}) {
-        HICON reference = static_cast<HICON>(
-            LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
-        const bool same = IconBits(reference) == shown;
+        HICON reference = static_cast<HICON>(LoadImageA(g_instance, MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, 0));
+        const bool same = IconBits(reference) == IconBits(icon);
         DestroyIcon(reference);
-        if (same)
+        if (icon && same)
             return id;
     }
-    return -1;
+    return icon ? -1 : 0;
 }
 
 } // namespace

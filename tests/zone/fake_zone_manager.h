@@ -1,5 +1,5 @@
 // A zone manager registered in-process in place of the platform's: it records
-// the calls the product makes and fails the ones a test asks it to.
+// the calls the product makes and fails the ones a test names.
 #pragma once
 #include <windows.h>
 #include <urlmon.h>
@@ -10,14 +10,10 @@
 #include <vector>
 
 struct FakeZoneState {
-    bool failCreate = false;
-    bool failGetAttributes = false;
-    bool failSetAttributes = false;
-    std::set<DWORD> failGetPolicy;     // actions whose read fails
-    std::set<DWORD> failSetPolicy;     // actions whose write fails
+    std::set<std::string> fail;        // calls that fail: "Create", "GetAttributes", "Set 1400", ...
     std::map<DWORD, DWORD> policies;   // zone 3, action -> policy; Prompt when missing
     DWORD currentLevel = URLTEMPLATE_MEDIUM;
-    std::vector<std::string> calls;    // "Create", "Get 1400", "Set 1400", "GetAttributes", ... "Release"
+    std::vector<std::string> calls;    // as named above, and "Release"
 };
 
 // Registered for the life of the object; state is what the fake reads and records.

@@ -1,1 +1,0 @@
-brdl_test(app_tests ${CMAKE_CURRENT_LIST_DIR}/message_test.cpp)
