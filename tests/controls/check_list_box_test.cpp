@@ -1,0 +1,114 @@
+// The check list box in a dialog that counts the toggles it hears of, driven
+// with the mouse and key messages a user's input gives.
+#include <doctest/doctest.h>
+
+#include <vector>
+
+#include "app/brindle.h"
+#include "app/resource.h"
+#include "controls/check_list_box.h"
+
+namespace {
+
+int g_toggles;
+HFONT g_font;   // the parent's font while set
+
+INT_PTR CALLBACK CountingDlgProc(HWND dialog, UINT message, WPARAM, LPARAM)
+{
+    g_toggles += message == WM_CHECKLIST_TOGGLED;
+    if (message != WM_GETFONT || !g_font)
+        return FALSE;
+    SetWindowLongPtrA(dialog, DWLP_MSGRESULT, reinterpret_cast<LONG_PTR>(g_font));
+    return TRUE;
+}
+
+struct ListFixture {
+    ListFixture()
+    {
+        REQUIRE(SubclassCheckListBox(list) == 1);
+        for (const char* text : {"First", "Second", "Third"})
+            SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    }
+    ~ListFixture() { DestroyWindow(dialog); }
+    HWND dialog = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_OPTIONS), nullptr, CountingDlgProc, 0);
+    HWND list = GetDlgItem(dialog, IDC_OPTION_LIST);
+};
+
+} // namespace
+
+TEST_CASE_FIXTURE(ListFixture, "each gesture on the second item toggles it as often as it tells the parent")
+{
+    constexpr struct {
+        const char* name;
+        bool inSquare;
+        int clicks;
+        WPARAM key;
+        LRESULT toggled;   // the second item's state afterwards, and WM_CHECKLIST_TOGGLED heard
+    } cases[] = {
+        {"a click on the text selects only", false, 1, 0, 0},
+        {"a click in the square toggles", true, 1, 0, 1},
+        {"a double click on the text toggles once", false, 2, 0, 1},
+        {"a double click in the square toggles once", true, 2, 0, 1},
+        {"Space toggles the selection", false, 0, VK_SPACE, 1},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.name);
+        for (int i = 0; i < 3; ++i)
+            SetCheckListItemState(list, i, 0);
+        SendMessageA(list, LB_SETCURSEL, c.key ? 1 : 0, 0);
+        g_toggles = 0;
+        RECT item;
+        SendMessageA(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
+        const int h = item.bottom - item.top;
+        const LPARAM at = MAKELPARAM(item.left + (c.inSquare ? h / 2 : h + 20), item.top + h / 2);
+        for (int i = 0; i < c.clicks; ++i) {
+            SendMessageA(list, i ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, MK_LBUTTON, at);
+            SendMessageA(list, WM_LBUTTONUP, 0, at);
+        }
+        if (c.key)
+            SendMessageA(list, WM_KEYDOWN, c.key, 0);
+        CHECK(GetCheckListItemState(list, 1) == c.toggled);
+        CHECK(CountCheckedListItems(list) == c.toggled);
+        CHECK(g_toggles == c.toggled);
+        CHECK(SendMessageA(list, LB_GETCURSEL, 0, 0) == 1);
+    }
+}
+
+TEST_CASE_FIXTURE(ListFixture, "items are as high as the dialog font, and at least 16 pixels")
+{
+    for (int height : {13, 20}) {
+        g_font = CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Tahoma");
+        MEASUREITEMSTRUCT measure = {};
+        MeasureCheckListItem(list, &measure);
+        CHECK(measure.itemHeight == (height == 13 ? 16u : 20u));
+        DeleteObject(g_font);
+        g_font = nullptr;
+    }
+}
+
+TEST_CASE_FIXTURE(ListFixture, "a checked item differs from an unchecked one inside its square only")
+{
+    constexpr int Width = 60, Height = 16;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HGDIOBJ previous = SelectObject(dc, CreateCompatibleBitmap(screen, Width, Height));
+    ReleaseDC(nullptr, screen);
+    DRAWITEMSTRUCT draw = {ODT_LISTBOX, IDC_OPTION_LIST, 0, ODA_DRAWENTIRE, 0, list, dc, {0, 0, Width, Height}, 0};
+    std::vector<COLORREF> unchecked;
+    int inSquare = 0, elsewhere = 0;
+    for (int checked : {0, 1}) {
+        draw.itemData = checked;
+        DrawCheckListItem(&draw);
+        for (int i = 0; i < Width * Height; ++i) {
+            const int x = i % Width, y = i / Width;
+            if (!checked)
+                unchecked.push_back(GetPixel(dc, x, y));
+            else
+                (x >= 1 && x < 15 && y >= 1 && y < 15 ? inSquare : elsewhere) += GetPixel(dc, x, y) != unchecked[i];
+        }
+    }
+    CHECK(inSquare > 0);
+    CHECK(elsewhere == 0);
+    DeleteObject(SelectObject(dc, previous));
+    DeleteDC(dc);
+}
