@@ -1,7 +1,7 @@
-// The check list box in a dialog that counts the toggles it hears of, driven
-// with the mouse and key messages a user's input gives.
+// The check list box in a dialog that counts the toggles it hears of, driven with input messages.
 #include <doctest/doctest.h>
 
+#include <utility>
 #include <vector>
 
 #include "app/brindle.h"
@@ -22,29 +22,17 @@ INT_PTR CALLBACK CountingDlgProc(HWND dialog, UINT message, WPARAM, LPARAM)
     return TRUE;
 }
 
-struct ListFixture {
-    ListFixture()
-    {
-        REQUIRE(SubclassCheckListBox(list) == 1);
-        for (const char* text : {"First", "Second", "Third"})
-            SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-    }
-    ~ListFixture() { DestroyWindow(dialog); }
-    HWND dialog = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_OPTIONS), nullptr, CountingDlgProc, 0);
-    HWND list = GetDlgItem(dialog, IDC_OPTION_LIST);
-};
-
 } // namespace
 
-TEST_CASE_FIXTURE(ListFixture, "each gesture on the second item toggles it as often as it tells the parent")
+TEST_CASE("check list box: toggles and notifies per gesture; item height; a drawn check")
 {
-    constexpr struct {
-        const char* name;
-        bool inSquare;
-        int clicks;
-        WPARAM key;
-        LRESULT toggled;   // the second item's state afterwards, and WM_CHECKLIST_TOGGLED heard
-    } cases[] = {
+    HWND dialog = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_OPTIONS), nullptr, CountingDlgProc, 0);
+    HWND list = GetDlgItem(dialog, IDC_OPTION_LIST);
+    REQUIRE(SubclassCheckListBox(list) == 1);
+    for (const char* text : {"First", "Second", "Third"})
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    // toggled: the item's state afterwards and the number of WM_CHECKLIST_TOGGLED heard.
+    constexpr struct { const char* name; bool inSquare; int clicks; WPARAM key; LRESULT toggled; } cases[] = {
         {"a click on the text selects only", false, 1, 0, 0},
         {"a click in the square toggles", true, 1, 0, 1},
         {"a double click on the text toggles once", false, 2, 0, 1},
@@ -53,8 +41,7 @@ TEST_CASE_FIXTURE(ListFixture, "each gesture on the second item toggles it as of
     };
     for (const auto& c : cases) {
         CAPTURE(c.name);
-        for (int i = 0; i < 3; ++i)
-            SetCheckListItemState(list, i, 0);
+        SetCheckListItemState(list, 1, 0);
         SendMessageA(list, LB_SETCURSEL, c.key ? 1 : 0, 0);
         g_toggles = 0;
         RECT item;
@@ -67,48 +54,38 @@ TEST_CASE_FIXTURE(ListFixture, "each gesture on the second item toggles it as of
         }
         if (c.key)
             SendMessageA(list, WM_KEYDOWN, c.key, 0);
-        CHECK(GetCheckListItemState(list, 1) == c.toggled);
         CHECK(CountCheckedListItems(list) == c.toggled);
+        CHECK(GetCheckListItemState(list, 1) == c.toggled);
         CHECK(g_toggles == c.toggled);
         CHECK(SendMessageA(list, LB_GETCURSEL, 0, 0) == 1);
     }
-}
-
-TEST_CASE_FIXTURE(ListFixture, "items are as high as the dialog font, and at least 16 pixels")
-{
+    // Items are as high as the dialog font, and at least 16 pixels.
     for (int height : {13, 20}) {
         g_font = CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Tahoma");
         MEASUREITEMSTRUCT measure = {};
         MeasureCheckListItem(list, &measure);
         CHECK(measure.itemHeight == (height == 13 ? 16u : 20u));
-        DeleteObject(g_font);
-        g_font = nullptr;
+        DeleteObject(std::exchange(g_font, nullptr));
     }
-}
-
-TEST_CASE_FIXTURE(ListFixture, "a checked item differs from an unchecked one inside its square only")
-{
-    constexpr int Width = 60, Height = 16;
+    // A checked item differs from an unchecked one inside its square only.
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
-    HGDIOBJ previous = SelectObject(dc, CreateCompatibleBitmap(screen, Width, Height));
+    HGDIOBJ previous = SelectObject(dc, CreateCompatibleBitmap(screen, 60, 16));
     ReleaseDC(nullptr, screen);
-    DRAWITEMSTRUCT draw = {ODT_LISTBOX, IDC_OPTION_LIST, 0, ODA_DRAWENTIRE, 0, list, dc, {0, 0, Width, Height}, 0};
-    std::vector<COLORREF> unchecked;
-    int inSquare = 0, elsewhere = 0;
+    DRAWITEMSTRUCT draw = {ODT_LISTBOX, IDC_OPTION_LIST, 0, ODA_DRAWENTIRE, 0, list, dc, {0, 0, 60, 16}, 0};
+    std::vector<COLORREF> image[2];
     for (int checked : {0, 1}) {
         draw.itemData = checked;
         DrawCheckListItem(&draw);
-        for (int i = 0; i < Width * Height; ++i) {
-            const int x = i % Width, y = i / Width;
-            if (!checked)
-                unchecked.push_back(GetPixel(dc, x, y));
-            else
-                (x >= 1 && x < 15 && y >= 1 && y < 15 ? inSquare : elsewhere) += GetPixel(dc, x, y) != unchecked[i];
-        }
+        for (int i = 0; i < 60 * 16; ++i)
+            image[checked].push_back(GetPixel(dc, i % 60, i / 60));
     }
+    int inSquare = 0, elsewhere = 0;
+    for (int i = 0, x = 0, y = 0; i < 60 * 16; ++i, x = i % 60, y = i / 60)
+        (x >= 1 && x < 15 && y >= 1 && y < 15 ? inSquare : elsewhere) += image[0][i] != image[1][i];
     CHECK(inSquare > 0);
     CHECK(elsewhere == 0);
     DeleteObject(SelectObject(dc, previous));
     DeleteDC(dc);
+    DestroyWindow(dialog);
 }
