@@ -1,5 +1,4 @@
-// The options dialog as the main dialog opens it: what it lists, and what its
-// answers do to the main dialog.
+// The options dialog as the main dialog opens it: what it lists, what its answers do.
 #include <doctest/doctest.h>
 
 #include <string>
@@ -15,8 +14,7 @@
 
 namespace {
 
-std::vector<WPARAM> g_script;   // keys for the list; IDOK and IDCANCEL for the dialog
-bool g_listHadFocus;
+std::vector<WPARAM> g_script;   // keys for the focused control; IDOK and IDCANCEL for the dialog
 
 // Checks what the list shows, then plays the script inside the modal loop.
 void CALLBACK PlayScript(HWND, UINT, UINT_PTR timer, DWORD)
@@ -26,28 +24,25 @@ void CALLBACK PlayScript(HWND, UINT, UINT_PTR timer, DWORD)
         return;
     KillTimer(nullptr, timer);
     HWND list = GetDlgItem(dialog, IDC_OPTION_LIST);
-    g_listHadFocus = GetFocus() == list;
-    REQUIRE(SendMessageA(list, LB_GETCOUNT, 0, 0) == OptionCount);
+    CHECK(SendMessageA(list, LB_GETCOUNT, 0, 0) == OptionCount);
     for (int i = 0; i < OptionCount; ++i) {
-        std::string label;
-        for (const char* p = OptionCatalogue[i].label; *p; ++p)
-            label += *p == '&' || *p == ':' ? "" : std::string(1, *p);
+        std::string label = OptionCatalogue[i].label;   // one "&" and a trailing ":"
+        label.erase(label.find('&'), 1).pop_back();
         char text[64] = "";
         SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
         CHECK(text == label);
         CHECK(GetCheckListItemState(list, i) == OptionCatalogue[i].visible);
     }
     for (WPARAM step : g_script)
-        SendMessageA(step < VK_SPACE ? dialog : list, step < VK_SPACE ? WM_COMMAND : WM_KEYDOWN, step, 0);
+        SendMessageA(step < VK_SPACE ? dialog : GetFocus(), step < VK_SPACE ? WM_COMMAND : WM_KEYDOWN, step, 0);
 }
 
 } // namespace
 
 TEST_CASE("Options lists every setting; OK lays the rows out again from the zone, Cancel and refusals change nothing")
 {
-    // firstRow: the first row's checks after, Prompt having been chosen there and not applied.
     const struct { const char* name; DWORD shown; std::vector<WPARAM> script; DWORD shownAfter; size_t refusals;
-                   const char* firstRow; } cases[] = {
+                   std::string firstRow; /* after choosing Prompt there, unapplied */ } cases[] = {
         {"Space checks the first setting, OK", 0x208, {VK_SPACE, IDOK}, 0x209, 0, "001"},
         {"all unchecked: OK refused, Cancel", 0x008, {VK_DOWN, VK_DOWN, VK_DOWN, VK_SPACE, IDOK, IDCANCEL}, 0x008, 1,
          "010"},
@@ -67,14 +62,13 @@ TEST_CASE("Options lists every setting; OK lays the rows out again from the zone
         SetTimer(nullptr, 0, 20, PlayScript);
         SendMessageA(dialog, WM_COMMAND, IDC_OPTIONS, 0);
         GetWindowRect(dialog, &after);
-        CHECK(g_listHadFocus);
         for (int i = 0; i < OptionCount; ++i)
             CHECK(OptionCatalogue[i].visible == ((c.shownAfter >> i) & 1));
         CHECK(messages.CountOf(IDS_NO_OPTION) == c.refusals);
         CHECK(RowChecks(dialog, 0) == c.firstRow);
         // Only the bottom edge moves: down when a row came.
-        CHECK((after.bottom > before.bottom) == (c.shownAfter != c.shown));
-        CHECK((after.left == before.left && after.top == before.top && after.right == before.right));
+        CHECK((after.left == before.left && after.top == before.top && after.right == before.right &&
+               (after.bottom > before.bottom) == (c.shownAfter != c.shown)));
         CloseMainDialog(dialog);
     }
 }
