@@ -16,6 +16,7 @@
 
 // Dialog templates
 #define IDD_MAIN             101
+#define IDD_OPTIONS          129
 #define IDD_INSTALL          131
 
 // Messages (string table)
@@ -41,6 +42,9 @@
 #define IDC_OPTIONS          1051
 #define IDC_NOTICE           1052
 #define IDC_LINK             1058
+
+// Options dialog
+#define IDC_OPTION_LIST      1051
 
 // Install dialog
 #define IDC_FOLDER           1059

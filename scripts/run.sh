@@ -4,7 +4,8 @@
 # With the user's display (BRDL_USER_DISPLAY, the DISPLAY that make was given),
 # brdl.exe simply runs there. Without one it walks through a first start in the
 # virtual display as a user would: a picture of the install dialog, an install
-# with its defaults, a picture of the main window, then the program is closed.
+# with its defaults, a picture of the main window, one of the options dialog,
+# three more settings checked there and one of the four rows; then the program is closed.
 set -euo pipefail
 
 build=$(cd "${1:?usage: scripts/run.sh BUILD_DIR}" && pwd)
@@ -57,9 +58,20 @@ trap finish EXIT
 install_picture=$(shoot install "Install Brindle") || exit 1
 step press "Install Brindle" 1   # OK: the default folder, all users
 main_picture=$(shoot main "Brindle") || exit 1
+step press "Brindle" 1051        # Options...
+options_picture=$(shoot options "Options") || exit 1
+for item in 0 5 9; do            # three more settings, clicked in their check squares
+  step click "Options" 1051 "$item"
+done
+step wait "Options" >/dev/null   # lets the clicks be handled
+step press "Options" 1           # OK: four rows
+step gone "Options"
+rows_picture=$(shoot four-rows "Brindle") || exit 1
 step press "Brindle" 2           # Cancel: the zone stays as it is
 step gone "Brindle"
 wait "$program" || true
 
 echo "Install dialog: $install_picture"
 echo "Main window:    $main_picture"
+echo "Options:        $options_picture"
+echo "Four rows:      $rows_picture"

@@ -2,8 +2,10 @@
 
 #include <iterator>
 
+#include "app/brindle.h"
 #include "app/resource.h"
 #include "zone/option_catalogue.h"
+#include "zone/options_dialog.h"
 #include "zone/row_layout.h"
 #include "zone/zone_policy.h"
 
@@ -51,6 +53,15 @@ bool IsRowButton(int id)
     return id >= IDC_FIRST_BUTTON && id <= IDC_LAST_BUTTON;
 }
 
+// Choices not yet applied are dropped: the rows are read again from the zone.
+void OnOptions(HWND dialog)
+{
+    if (DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_OPTIONS), dialog, OptionsDlgProc, 0) != IDOK)
+        return;
+    LayoutRows(dialog);
+    LoadZonePolicies(dialog);
+}
+
 void OnInitDialog(HWND dialog)
 {
     LoadViewSettings(dialog);
@@ -67,6 +78,9 @@ BOOL OnCommand(HWND dialog, int id, int code)
         return TRUE;
     case IDCANCEL:
         EndDialog(dialog, IDCANCEL);
+        return TRUE;
+    case IDC_OPTIONS:
+        OnOptions(dialog);
         return TRUE;
     }
     if (IsRowButton(id) && code == BN_CLICKED)

@@ -7,6 +7,9 @@
 //                                      rectangle as WxH+X+Y (desktop pixels)
 //   walkthrough DESKTOP press TITLE ID presses button ID of that window
 //   walkthrough DESKTOP gone TITLE     waits until no window is titled TITLE
+//   walkthrough DESKTOP click TITLE ID INDEX
+//                                      clicks in the check square of item INDEX
+//                                      of list box ID of that window
 //
 // Exit code 0 on success, 1 when the window did not come (or go) in time, 2 on
 // bad arguments.
@@ -71,7 +74,8 @@ void LetSettle(HWND window)
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: walkthrough DESKTOP wait|gone TITLE | walkthrough DESKTOP press TITLE ID\n");
+    std::fprintf(stderr, "usage: walkthrough DESKTOP wait|gone TITLE | walkthrough DESKTOP press TITLE ID\n"
+                         "       walkthrough DESKTOP click TITLE ID INDEX\n");
     return 2;
 }
 
@@ -119,6 +123,22 @@ int main(int argc, char** argv)
         }
         const int id = std::atoi(argv[4]);
         PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
+        return 0;
+    }
+    if (std::strcmp(step, "click") == 0 && argc == 6) {
+        HWND window = FindVisible(title);
+        HWND list = window ? GetDlgItem(window, std::atoi(argv[4])) : nullptr;
+        if (!list) {
+            std::fprintf(stderr, "walkthrough: no list %s in \"%s\"\n", argv[4], title);
+            return 1;
+        }
+        // The square is the item's leftmost square, one pixel inside; aim at its middle.
+        const int index = std::atoi(argv[5]);
+        const int height = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+        const int top = (index - static_cast<int>(SendMessageA(list, LB_GETTOPINDEX, 0, 0))) * height;
+        const LPARAM at = MAKELPARAM(height / 2, top + height / 2);
+        PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageA(list, WM_LBUTTONUP, 0, at);
         return 0;
     }
     if (std::strcmp(step, "gone") == 0) {

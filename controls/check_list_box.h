@@ -1,0 +1,30 @@
+// A standard owner-drawn, single-selection list box whose items carry check
+// squares; an item's checked flag is its item data (0 unchecked, else checked).
+// The parent measures and draws the items through MeasureCheckListItem and
+// DrawCheckListItem, and hears of every toggle gesture through WM_CHECKLIST_TOGGLED.
+#pragma once
+#include <windows.h>
+
+// Sent to the parent after Space, a click in a check square or a double click
+// elsewhere on an item, once the toggle is stored and painted; wParam and lParam are 0.
+constexpr UINT WM_CHECKLIST_TOGGLED = 0x9000;
+
+// Grafts the check behaviour onto listBox (LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
+// unsorted, single selection); returns 1, or 0 when it is left a plain list box.
+int SubclassCheckListBox(HWND listBox);
+LRESULT CALLBACK CheckListBoxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Nonzero when point (client coordinates) lies in the check square of the item under it.
+BOOL HitTestCheckSquare(HWND listBox, POINT point);
+
+// For the parent's WM_MEASUREITEM and WM_DRAWITEM of the list box.
+void MeasureCheckListItem(HWND listBox, MEASUREITEMSTRUCT* measure);
+void DrawCheckListItem(const DRAWITEMSTRUCT* draw);
+
+// The setters repaint the item before they return.
+void SetCheckListItemState(HWND listBox, int index, DWORD state);
+LRESULT GetCheckListItemState(HWND listBox, int index);
+void ToggleCheckListItem(HWND listBox, int index);
+// Toggles the current selection, if there is one.
+void ToggleCheckListSelection(HWND listBox);
+int CountCheckedListItems(HWND listBox);

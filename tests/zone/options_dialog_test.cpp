@@ -1,0 +1,74 @@
+// The options dialog as the main dialog opens it: what it lists, what its answers do.
+#include <doctest/doctest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/resource.h"
+#include "controls/check_list_box.h"
+#include "support/message_box_catcher.h"
+#include "support/registry_sandbox.h"
+#include "zone/dialog_harness.h"
+#include "zone/fake_zone_manager.h"
+#include "zone/option_catalogue.h"
+
+namespace {
+
+std::vector<WPARAM> g_script;   // keys for the focused control; IDOK and IDCANCEL for the dialog
+
+// Checks what the list shows, then plays the script inside the modal loop.
+void CALLBACK PlayScript(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND dialog = FindWindowA(nullptr, "Options");
+    if (!dialog)
+        return;
+    KillTimer(nullptr, timer);
+    HWND list = GetDlgItem(dialog, IDC_OPTION_LIST);
+    CHECK(SendMessageA(list, LB_GETCOUNT, 0, 0) == OptionCount);
+    for (int i = 0; i < OptionCount; ++i) {
+        std::string label = OptionCatalogue[i].label;   // one "&" and a trailing ":"
+        label.erase(label.find('&'), 1).pop_back();
+        char text[64] = "";
+        SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+        CHECK(text == label);
+        CHECK(GetCheckListItemState(list, i) == OptionCatalogue[i].visible);
+    }
+    for (WPARAM step : g_script)
+        SendMessageA(step < VK_SPACE ? dialog : GetFocus(), step < VK_SPACE ? WM_COMMAND : WM_KEYDOWN, step, 0);
+}
+
+} // namespace
+
+TEST_CASE("Options lists every setting; OK lays the rows out again from the zone, Cancel and refusals change nothing")
+{
+    const struct { const char* name; DWORD shown; std::vector<WPARAM> script; DWORD shownAfter; size_t refusals;
+                   std::string firstRow; /* after choosing Prompt there, unapplied */ } cases[] = {
+        {"Space checks the first setting, OK", 0x208, {VK_SPACE, IDOK}, 0x209, 0, "001"},
+        {"all unchecked: OK refused, Cancel", 0x008, {VK_DOWN, VK_DOWN, VK_DOWN, VK_SPACE, IDOK, IDCANCEL}, 0x008, 1,
+         "010"},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.name);
+        ResetShownSettings(c.shown);
+        RegistrySandbox sandbox;
+        FakeZoneManagerRegistration zone;
+        zone.state.policies = {{0x1001, 3}, {0x1400, 0}, {0x1607, 0}};
+        MessageBoxCatcher messages;
+        HWND dialog = CreateMainDialog();
+        CheckRadioButton(dialog, IDC_FIRST_BUTTON, IDC_FIRST_BUTTON + 2, IDC_FIRST_BUTTON + 1);
+        RECT before, after;
+        GetWindowRect(dialog, &before);
+        g_script = c.script;
+        SetTimer(nullptr, 0, 20, PlayScript);
+        SendMessageA(dialog, WM_COMMAND, IDC_OPTIONS, 0);
+        GetWindowRect(dialog, &after);
+        for (int i = 0; i < OptionCount; ++i)
+            CHECK(OptionCatalogue[i].visible == ((c.shownAfter >> i) & 1));
+        CHECK(messages.CountOf(IDS_NO_OPTION) == c.refusals);
+        CHECK(RowChecks(dialog, 0) == c.firstRow);
+        // Only the bottom edge moves: down when a row came.
+        CHECK((after.left == before.left && after.top == before.top && after.right == before.right &&
+               (after.bottom > before.bottom) == (c.shownAfter != c.shown)));
+        CloseMainDialog(dialog);
+    }
+}
