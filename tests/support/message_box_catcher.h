@@ -16,10 +16,10 @@ struct CaughtMessage {
 
 class MessageBoxCatcher {
 public:
-    // answer: the button pressed on every box unless queued answers say otherwise.
+    // pressed: the button for every box unless queued answers say otherwise.
     explicit MessageBoxCatcher(int pressed = IDOK);
     ~MessageBoxCatcher();
-    void QueueAnswer(int answer) { answers.push_back(answer); }
+    void QueueAnswer(int pressed) { answers.push_back(pressed); }
     void AnswerDialog(const std::string& title, int command) { dialogs[title] = command; }
     size_t Count() const { return caught.size(); }
     const std::vector<CaughtMessage>& Caught() const { return caught; }
