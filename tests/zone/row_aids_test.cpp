@@ -1,107 +1,70 @@
-// Tooltips, hover images and accessible names of the main dialog's row buttons.
+// Tooltips, accessible names and hover images of the main dialog's row buttons, and its small print.
 #include <doctest/doctest.h>
 
 #include <windows.h>
 #include <commctrl.h>
 #include <oleacc.h>
-#include <string>
 
 #include "app/resource.h"
-#include "support/message_box_catcher.h"
 #include "support/registry_sandbox.h"
 #include "zone/dialog_harness.h"
 #include "zone/fake_zone_manager.h"
 #include "zone/main_dialog.h"
 
 namespace {
-
-const char* const Names[] = {"Enable", "Prompt", "Disable"};
-
 struct Fixture {
-    Fixture() { ResetShownSettings(); zone.state.policies[0x1400] = 3; }   // row 0: Disable
     RegistrySandbox sandbox;
-    FakeZoneManagerRegistration zone;
-    MessageBoxCatcher messages;
+    FakeZoneManagerRegistration zone;   // row 0 reads Prompt
+    HWND dialog = (ResetShownSettings(), CreateMainDialog());
+    ~Fixture() { CloseMainDialog(dialog); }
 };
-
-BOOL CALLBACK CollectTooltips(HWND window, LPARAM found)
-{
-    char name[32] = "";
-    GetClassNameA(window, name, sizeof name);
-    if (std::string(name) == TOOLTIPS_CLASSA)
-        reinterpret_cast<std::basic_string<HWND>*>(found)->push_back(window);
-    return TRUE;
-}
-
 } // namespace
 
-TEST_CASE_FIXTURE(Fixture, "one tooltip names all thirty row buttons, hidden rows included")
+TEST_CASE_FIXTURE(Fixture, "one tooltip and the accessible names give every row button its choice, hidden rows too")
 {
-    HWND dialog = CreateMainDialog();
-    std::basic_string<HWND> tooltips;
-    EnumThreadWindows(GetCurrentThreadId(), CollectTooltips, reinterpret_cast<LPARAM>(&tooltips));
-    REQUIRE(tooltips.size() == 1);
-    CHECK(GetWindow(tooltips[0], GW_OWNER) == dialog);
-    REQUIRE(SendMessageA(tooltips[0], TTM_GETTOOLCOUNT, 0, 0) == 30);
+    HWND tip = FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr);
+    REQUIRE(GetWindow(tip, GW_OWNER) == dialog);
+    REQUIRE(SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0) == 30);
     for (int i = 0; i < 30; ++i) {
+        const std::string name[] = {"Enable", "Prompt", "Disable"};
         char text[80] = "";
         TOOLINFOA tool = {};
         tool.cbSize = TTTOOLINFOA_V2_SIZE;
         tool.lpszText = text;
-        REQUIRE(SendMessageA(tooltips[0], TTM_ENUMTOOLSA, i, reinterpret_cast<LPARAM>(&tool)));
+        REQUIRE(SendMessageA(tip, TTM_ENUMTOOLSA, i, reinterpret_cast<LPARAM>(&tool)));
         CHECK(tool.hwnd == GetDlgItem(dialog, IDC_FIRST_BUTTON + i));
-        CHECK(std::string(text) == Names[i % 3]);
+        CHECK(text == name[i % 3]);
+        IAccessible* button = nullptr;
+        REQUIRE(AccessibleObjectFromWindow(tool.hwnd, OBJID_CLIENT, __uuidof(IAccessible),
+                                           reinterpret_cast<void**>(&button)) == S_OK);
+        VARIANT self = {};
+        self.vt = VT_I4;   // CHILDID_SELF
+        BSTR spoken = nullptr;
+        CHECK(button->get_accName(self, &spoken) == S_OK);
+        CHECK(std::string(spoken, spoken + SysStringLen(spoken)) == name[i % 3]);
+        SysFreeString(spoken);
+        button->Release();
     }
-    CloseMainDialog(dialog);
 }
 
-TEST_CASE_FIXTURE(Fixture, "hovering an unchecked button shows its colour image while it holds the capture")
+TEST_CASE_FIXTURE(Fixture, "an unchecked button shows its colour image while the pointer is over it")
 {
-    HWND dialog = CreateMainDialog();
-    const struct {
-        int choice, x, y;
-        bool fromCorner;   // x and y from the client area's last pixel
-        int image;         // RowIcon index
-        bool captured;
-    } steps[] = {
-        {0, 5, 5, false, 0, true},                 // Enable, unchecked: colour
-        {0, 6, 5, false, 0, true},                 // still inside: nothing changes
-        {0, -3, 5, false, 0 + GreyIcons, false},   // left it: grey, capture released
-        {1, 0, 0, true, 1, true},                  // Prompt, its last pixel
-        {1, 1, 0, true, 1 + GreyIcons, false},     // one past its right edge
-        {2, 5, 5, false, 2, false},                // Disable, checked: never changes
-        {2, -3, 5, false, 2, false},
-    };
+    // Enable (unchecked) in, then out; Prompt (checked) in and out changes nothing. image: RowIcon index.
+    const struct { int choice, x, image; bool captured; } steps[] = {
+        {0, 5, 0, true}, {0, 40, 0 + GreyIcons, false}, {1, 5, 1, false}, {1, 40, 1, false}};
     for (const auto& step : steps) {
-        CAPTURE(step.choice);
-        CAPTURE(step.x);
         HWND button = GetDlgItem(dialog, IDC_FIRST_BUTTON + step.choice);
-        RECT client;
-        GetClientRect(button, &client);
-        const POINT corner = step.fromCorner ? POINT{client.right - 1, client.bottom - 1} : POINT{0, 0};
-        SendMessageA(button, WM_MOUSEMOVE, 0, MAKELPARAM(corner.x + step.x, corner.y + step.y));
+        SendMessageA(button, WM_MOUSEMOVE, 0, MAKELPARAM(step.x, 5));
         CHECK(SendMessageA(button, BM_GETIMAGE, IMAGE_ICON, 0) == reinterpret_cast<LRESULT>(RowIcon(step.image)));
         CHECK((GetCapture() == button) == step.captured);
     }
-    CHECK(RowChecks(dialog, 0) == "001");
-    CloseMainDialog(dialog);
 }
 
-TEST_CASE_FIXTURE(Fixture, "screen readers name the row buttons by their choice")
+TEST_CASE_FIXTURE(Fixture, "the notice is in small print: two units smaller, TrueType only")
 {
-    HWND dialog = CreateMainDialog();
-    for (int c = 0; c < 3; ++c) {
-        IAccessible* button = nullptr;
-        REQUIRE(AccessibleObjectFromWindow(GetDlgItem(dialog, IDC_FIRST_BUTTON + c), OBJID_CLIENT, __uuidof(IAccessible),
-                                           reinterpret_cast<void**>(&button)) == S_OK);
-        VARIANT self = {};
-        self.vt = VT_I4;
-        self.lVal = CHILDID_SELF;
-        BSTR name = nullptr;
-        CHECK(button->get_accName(self, &name) == S_OK);
-        CHECK(std::string(name, name + SysStringLen(name)) == Names[c]);
-        SysFreeString(name);
-        button->Release();
-    }
-    CloseMainDialog(dialog);
+    LOGFONTA normal, small;
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)), sizeof normal, &normal);
+    GetObjectA(reinterpret_cast<HFONT>(SendDlgItemMessageA(dialog, IDC_NOTICE, WM_GETFONT, 0, 0)), sizeof small, &small);
+    CHECK(small.lfHeight == normal.lfHeight + 2);   // a dialog font has a negative (character) height
+    CHECK(small.lfOutPrecision == OUT_TT_ONLY_PRECIS);
 }
