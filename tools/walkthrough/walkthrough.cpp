@@ -7,6 +7,9 @@
 //                                      rectangle as WxH+X+Y (desktop pixels)
 //   walkthrough DESKTOP press TITLE ID presses button ID of that window
 //   walkthrough DESKTOP gone TITLE     waits until no window is titled TITLE
+//   walkthrough DESKTOP hover TITLE ID rests the pointer on the centre of control
+//                                      ID of that window long enough for its
+//                                      tooltip to show
 //
 // Exit code 0 on success, 1 when the window did not come (or go) in time, 2 on
 // bad arguments.
@@ -19,6 +22,8 @@
 namespace {
 
 constexpr DWORD kTimeoutMs = 30000;
+// Longer than a tooltip's initial delay (half a second by default), with room to paint.
+constexpr DWORD kTooltipMs = 1500;
 
 struct Search {
     const char* title;
@@ -71,7 +76,7 @@ void LetSettle(HWND window)
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: walkthrough DESKTOP wait|gone TITLE | walkthrough DESKTOP press TITLE ID\n");
+    std::fprintf(stderr, "usage: walkthrough DESKTOP wait|gone TITLE | walkthrough DESKTOP press|hover TITLE ID\n");
     return 2;
 }
 
@@ -119,6 +124,22 @@ int main(int argc, char** argv)
         }
         const int id = std::atoi(argv[4]);
         PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
+        return 0;
+    }
+    if (std::strcmp(step, "hover") == 0 && argc == 5) {
+        HWND window = FindVisible(title);
+        HWND control = window ? GetDlgItem(window, std::atoi(argv[4])) : nullptr;
+        if (!control) {
+            std::fprintf(stderr, "walkthrough: no control %s in window \"%s\"\n", argv[4], title);
+            return 1;
+        }
+        RECT rect;
+        GetWindowRect(control, &rect);
+        // Two moves: the control sees the pointer arrive and then rest on it.
+        SetCursorPos((rect.left + rect.right) / 2 - 1, (rect.top + rect.bottom) / 2);
+        Sleep(100);
+        SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+        Sleep(kTooltipMs);
         return 0;
     }
     if (std::strcmp(step, "gone") == 0) {
