@@ -13,7 +13,9 @@ constexpr char PropName[] = "UrlPointerWndProc";
 // The block is copied in and out whole, and holds the procedure SetWindowLongPtrA gives.
 static_assert(std::is_trivially_copyable<HyperlinkState>::value, "copied with plain assignment");
 static_assert(sizeof(WNDPROC) == sizeof(LONG_PTR), "a window procedure fits a LONG_PTR");
-static_assert(offsetof(HyperlinkState, prevWndProc) % alignof(WNDPROC) == 0, "no padding ahead of it");
+static_assert(offsetof(HyperlinkState, prevWndProc) == 6 * sizeof(LONG) &&
+                  sizeof(HyperlinkState) == 6 * sizeof(LONG) + sizeof(WNDPROC),
+              "six 32-bit members, then the procedure, no padding");
 
 HyperlinkState ReadState(HGLOBAL block)
 {
@@ -146,7 +148,7 @@ void PaintHyperlink(HWND label, HDC dc, HyperlinkState* state)
     const COLORREF oldColour = SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHT));
     const int oldMode = SetBkMode(dc, TRANSPARENT);
 
-    state->align = GetWindowLongPtrA(label, GWL_STYLE) & 3;
+    state->align = static_cast<LONG>(GetWindowLongPtrA(label, GWL_STYLE) & 3);
     SIZE extent = {};
     GetTextExtentPoint32A(dc, text.get(), length, &extent);
     RECT client;

@@ -32,11 +32,11 @@ void TrackHover(HWND button, LPARAM lParam)
     const POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     RECT client;
     GetClientRect(button, &client);
-    const bool captured = GetCapture() == button;
-    if (PtInRect(&client, point) && !captured) {
+    const bool inside = PtInRect(&client, point), captured = GetCapture() == button;
+    if (inside && !captured) {
         SendMessageA(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(RowIcon(choice)));
         SetCapture(button);
-    } else if (!PtInRect(&client, point) && captured) {
+    } else if (!inside && captured) {
         SendMessageA(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(RowIcon(choice + GreyIcons)));
         ReleaseCapture();
     }
