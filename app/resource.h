@@ -14,6 +14,9 @@
 #define IDI_ENABLE_OFF       125
 #define IDI_PROMPT_OFF       126
 
+// Cursors
+#define IDCUR_HAND           130
+
 // Dialog templates
 #define IDD_MAIN             101
 #define IDD_OPTIONS          129

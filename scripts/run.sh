@@ -4,8 +4,9 @@
 # With the user's display (BRDL_USER_DISPLAY, the DISPLAY that make was given),
 # brdl.exe simply runs there. Without one it walks through a first start in the
 # virtual display as a user would: a picture of the install dialog, an install
-# with its defaults, a picture of the main window, one of the options dialog,
-# three more settings checked there and one of the four rows; then the program is closed.
+# with its defaults, a picture of the main window, one with the pointer resting on
+# a row button (its tooltip shown), one of the options dialog, three more settings
+# checked there and one of the four rows; then the program is closed.
 set -euo pipefail
 
 build=$(cd "${1:?usage: scripts/run.sh BUILD_DIR}" && pwd)
@@ -33,16 +34,34 @@ wine reg delete 'HKCU\Software\Talvane\BRDL' /v InstFlag /f >/dev/null 2>&1 || t
 
 step() { wine "$helper" "$desktop" "$@"; }
 
-# Crops the desktop to the window titled $2 and saves it as screenshot-$1.png.
-shoot() {
-  local geometry full="$build/.screen.png" picture="$build/screenshot-$1.png"
-  geometry=$(step wait "$2") || return 1
-  geometry=${geometry%$'\r'}
+# Prints the rectangle (WxH+X+Y) of the window titled $1 once it is shown and painted.
+locate() {
+  local geometry
+  geometry=$(step wait "$1") || return 1
+  echo "${geometry%$'\r'}"
+}
+
+# Crops the desktop to rectangle $2 and saves it as screenshot-$1.png.
+capture() {
+  local full="$build/.screen.png" picture="$build/screenshot-$1.png"
   # The desktop exists once its window was found; import would wait for a click otherwise.
   timeout 30 /usr/bin/import -window "$screen" "$full"
-  /usr/bin/convert "$full" -crop "$geometry" +repage "$picture"
+  /usr/bin/convert "$full" -crop "$2" +repage "$picture"
   rm -f "$full"
   echo "$picture"
+}
+
+shoot() {
+  local geometry
+  geometry=$(locate "$2") || return 1
+  capture "$1" "$geometry"
+}
+
+# Grows rectangle WxH+X+Y by $2 pixels on every side, within the desktop's top left.
+grow() {
+  local w h x y
+  IFS='x+' read -r w h x y <<<"$1"
+  echo "$((w + 2 * $2))x$((h + 2 * $2))+$((x > $2 ? x - $2 : 0))+$((y > $2 ? y - $2 : 0))"
 }
 
 wine explorer "/desktop=$desktop,1024x768" "$exe" &
@@ -58,6 +77,11 @@ trap finish EXIT
 install_picture=$(shoot install "Install Brindle") || exit 1
 step press "Install Brindle" 1   # OK: the default folder, all users
 main_picture=$(shoot main "Brindle") || exit 1
+# The pointer on row 0's Disable button: its colour image and its tooltip, which may
+# stand outside the window.
+main_place=$(locate "Brindle") || exit 1
+step hover "Brindle" 1013
+tooltip_picture=$(capture tooltip "$(grow "$main_place" 40)") || exit 1
 step press "Brindle" 1051        # Options...
 options_picture=$(shoot options "Options") || exit 1
 for item in 0 5 9; do            # three more settings, clicked in their check squares
@@ -75,3 +99,4 @@ echo "Install dialog: $install_picture"
 echo "Main window:    $main_picture"
 echo "Options:        $options_picture"
 echo "Four rows:      $rows_picture"
+echo "Row tooltip:    $tooltip_picture"

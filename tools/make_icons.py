@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws Brindle's icons from code and writes them to app/icons/*.ico.
+"""Draws Brindle's icons and the link's hand cursor from code and writes them to
+app/icons/*.ico and app/icons/hand.cur.
 
 Run by hand after changing the artwork; the .ico files are committed and the
 build only compiles them in.  Standard library only; same bytes on every run.
@@ -229,6 +230,21 @@ def bubble(c, p):
     c.fill(union(stroke(hook, 1.7), circle(8, 10.1, 1.0)), p["mark"])
 
 
+def hand(c, p):
+    """The pointing hand of the link: the index finger's tip at pixel (13, 4), the hot spot."""
+    finger = stroke([(6.75, 2.9), (6.75, 9)], 2.5)
+    knuckles = [stroke([(x, 8.1), (x, 10)], w) for x, w in ((8.75, 2.0), (10.75, 2.0), (12.5, 1.6))]
+    palm = rrect(5.5, 9, 13.3, 15.6, 1.6)
+    thumb = stroke([(2.8, 9.2), (5.6, 12.6)], 2.3)
+    c.outlined(union(finger, palm, thumb, *knuckles), p["fill"], p["line"])
+    for x in (7.75, 9.75, 11.75):  # the clefts between the fingers, one pixel each
+        c.fill(stroke([(x, 8.6), (x, 10.4)], c.line), p["line"])
+
+
+HAND = dict(fill=(255, 255, 255), line=(0, 0, 0))
+HAND_HOT_SPOT = (13, 4)
+
+
 def render(motif, pal, size, hard=False, **kw):
     c = Canvas(size, hard)
     motif(c, pal, **kw)
@@ -318,6 +334,24 @@ def write_ico(path, images):
                                1, bpp, len(blob), offset)
         offset += len(blob)
     path.write_bytes(head + entries + b"".join(b for _, _, b in blobs))
+
+
+def write_cur(path, size, hot_spot, rgba):
+    """A one-image monochrome cursor: white where the drawing is light, black where dark."""
+    stride = (size + 31) // 32 * 4
+    rows = []
+    for y in range(size - 1, -1, -1):  # bottom-up
+        bits = bytearray(stride)
+        for x in range(size):
+            r, g, b, a = rgba[y * size + x]
+            if a >= 128 and luma((r, g, b)) >= 128:
+                bits[x >> 3] |= 0x80 >> (x & 7)
+        rows.append(bytes(bits))
+    image = b"".join(rows) + mask_rows(size, rgba)
+    blob = (struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, 1, 0, len(image), 0, 0, 2, 0)
+            + bytes([0, 0, 0, 0, 255, 255, 255, 0]) + image)
+    head = struct.pack("<HHH", 0, 2, 1) + struct.pack("<BBBBHHII", size, size, 2, 0, *hot_spot, len(blob), 22)
+    path.write_bytes(head + blob)
 
 
 def read_ico(path):
@@ -424,6 +458,9 @@ def main():
         write_ico(OUT / name, images)
         decoded[name] = read_ico(OUT / name)
         print(f"{name:20} {len(images):2} images {(OUT / name).stat().st_size:6} bytes")
+    write_cur(OUT / "hand.cur", 32, HAND_HOT_SPOT, render(hand, HAND, 32, hard=True))
+    print(f"{'hand.cur':20}  1 image  {(OUT / 'hand.cur').stat().st_size:6} bytes")
+    decoded["hand.cur"] = [(32, 1, render(hand, HAND, 32, hard=True))]
     if "--preview" in sys.argv:
         preview(Path(sys.argv[sys.argv.index("--preview") + 1]), decoded)
 

@@ -4,28 +4,33 @@
 
 #include "app/brindle.h"
 #include "app/resource.h"
+#include "controls/hyperlink.h"
 #include "zone/option_catalogue.h"
 #include "zone/options_dialog.h"
+#include "zone/row_aids.h"
 #include "zone/row_layout.h"
 #include "zone/zone_policy.h"
 
 namespace {
 
-struct RowIcon {
+struct RowIconEntry {
     HICON handle;
     WORD resourceId;
 };
 
 // For the button of choice c the colour image is entry c, the grey one c + GreyIcons.
-RowIcon IconTable[] = {
+RowIconEntry IconTable[] = {
     {nullptr, IDI_ENABLE},     {nullptr, IDI_PROMPT},     {nullptr, IDI_DISABLE},
     {nullptr, IDI_ENABLE_OFF}, {nullptr, IDI_PROMPT_OFF}, {nullptr, IDI_DISABLE_OFF},
     {nullptr, IDI_LOCKED},     {nullptr, IDI_UNLOCKED},
 };
-constexpr int GreyIcons = 3;
 constexpr int LockedIcon = 6;
 constexpr int UnlockedIcon = 7;
 static_assert(std::size(IconTable) == 8, "the row icon table");
+
+// The notice's own font and the smaller one it shows while the dialog lives.
+HFONT g_noticeFont;
+HFONT g_smallPrintFont;
 
 void SetButtonIcon(HWND button, HICON icon)
 {
@@ -67,6 +72,12 @@ void OnInitDialog(HWND dialog)
     LoadViewSettings(dialog);
     InitRowIcons(dialog);
     LoadZonePolicies(dialog);
+    SubclassHyperlink(dialog, IDC_LINK, IDCUR_HAND);
+    ApplySmallPrintFont(GetDlgItem(dialog, IDC_NOTICE), &g_noticeFont, &g_smallPrintFont);
+    // Tooltips first, so the hover procedure is outermost and sees every message.
+    AddRowTooltips(dialog);
+    for (int id = IDC_FIRST_BUTTON; id <= IDC_LAST_BUTTON; ++id)
+        SubclassRowButton(dialog, id);
 }
 
 BOOL OnCommand(HWND dialog, int id, int code)
@@ -94,7 +105,8 @@ BOOL OnCommand(HWND dialog, int id, int code)
 
 void OnDestroy(HWND dialog)
 {
-    for (RowIcon& icon : IconTable) {
+    RestoreSmallPrintFont(GetDlgItem(dialog, IDC_NOTICE), &g_noticeFont, &g_smallPrintFont);
+    for (RowIconEntry& icon : IconTable) {
         if (icon.handle)
             DestroyIcon(icon.handle);
         icon.handle = nullptr;
@@ -107,12 +119,17 @@ void OnDestroy(HWND dialog)
 void InitRowIcons(HWND dialog)
 {
     HINSTANCE module = GetModuleHandleA(nullptr);
-    for (RowIcon& icon : IconTable)
+    for (RowIconEntry& icon : IconTable)
         icon.handle = static_cast<HICON>(
             LoadImageA(module, MAKEINTRESOURCEA(icon.resourceId), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
     for (int id = IDC_FIRST_STATUS; id <= IDC_LAST_STATUS; ++id)
         PlacePadlock(GetDlgItem(dialog, id));
     LayoutRows(dialog);
+}
+
+HICON RowIcon(int index)
+{
+    return IconTable[index].handle;
 }
 
 void UpdateRowImages(HWND dialog, int buttonId)

@@ -10,3 +10,8 @@ void UpdateRowImages(HWND dialog, int buttonId);
 
 // Loads the row icons, places the padlocks and lays the rows out.
 void InitRowIcons(HWND dialog);
+
+// The row icons while the dialog lives: index c is the colour image of choice c,
+// c + GreyIcons its grey image; 6 the closed padlock, 7 the open one.
+constexpr int GreyIcons = 3;
+HICON RowIcon(int index);

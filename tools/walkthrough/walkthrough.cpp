@@ -10,6 +10,9 @@
 //   walkthrough DESKTOP click TITLE ID INDEX
 //                                      clicks in the check square of item INDEX
 //                                      of list box ID of that window
+//   walkthrough DESKTOP hover TITLE ID rests the pointer on the centre of control
+//                                      ID of that window long enough for its
+//                                      tooltip to show
 //
 // Exit code 0 on success, 1 when the window did not come (or go) in time, 2 on
 // bad arguments.
@@ -22,6 +25,8 @@
 namespace {
 
 constexpr DWORD kTimeoutMs = 30000;
+// Longer than a tooltip's initial delay (half a second by default), with room to paint.
+constexpr DWORD kTooltipMs = 1500;
 
 struct Search {
     const char* title;
@@ -74,7 +79,7 @@ void LetSettle(HWND window)
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: walkthrough DESKTOP wait|gone TITLE | walkthrough DESKTOP press TITLE ID\n"
+    std::fprintf(stderr, "usage: walkthrough DESKTOP wait|gone TITLE | walkthrough DESKTOP press|hover TITLE ID\n"
                          "       walkthrough DESKTOP click TITLE ID INDEX\n");
     return 2;
 }
@@ -139,6 +144,22 @@ int main(int argc, char** argv)
         const LPARAM at = MAKELPARAM(height / 2, top + height / 2);
         PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
         PostMessageA(list, WM_LBUTTONUP, 0, at);
+        return 0;
+    }
+    if (std::strcmp(step, "hover") == 0 && argc == 5) {
+        HWND window = FindVisible(title);
+        HWND control = window ? GetDlgItem(window, std::atoi(argv[4])) : nullptr;
+        if (!control) {
+            std::fprintf(stderr, "walkthrough: no control %s in window \"%s\"\n", argv[4], title);
+            return 1;
+        }
+        RECT rect;
+        GetWindowRect(control, &rect);
+        // Two moves: the control sees the pointer arrive and then rest on it.
+        SetCursorPos((rect.left + rect.right) / 2 - 1, (rect.top + rect.bottom) / 2);
+        Sleep(100);
+        SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+        Sleep(kTooltipMs);
         return 0;
     }
     if (std::strcmp(step, "gone") == 0) {

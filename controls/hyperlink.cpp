@@ -1,0 +1,197 @@
+#include "controls/hyperlink.h"
+
+#include <cstddef>
+#include <shellapi.h>
+#include <type_traits>
+
+#include "app/handles.h"
+
+namespace {
+
+constexpr char PropName[] = "UrlPointerWndProc";
+
+// The block is copied in and out whole, and holds the procedure SetWindowLongPtrA gives.
+static_assert(std::is_trivially_copyable<HyperlinkState>::value, "copied with plain assignment");
+static_assert(sizeof(WNDPROC) == sizeof(LONG_PTR), "a window procedure fits a LONG_PTR");
+static_assert(offsetof(HyperlinkState, prevWndProc) == 6 * sizeof(LONG) &&
+                  sizeof(HyperlinkState) == 6 * sizeof(LONG) + sizeof(WNDPROC),
+              "six 32-bit members, then the procedure, no padding");
+
+HyperlinkState ReadState(HGLOBAL block)
+{
+    HyperlinkState state = {};
+    if (auto* stored = static_cast<HyperlinkState*>(GlobalLock(block))) {
+        state = *stored;
+        GlobalUnlock(block);
+    }
+    return state;
+}
+
+void WriteState(HGLOBAL block, const HyperlinkState& state)
+{
+    if (auto* stored = static_cast<HyperlinkState*>(GlobalLock(block))) {
+        *stored = state;
+        GlobalUnlock(block);
+    }
+}
+
+HFONT FontOf(HWND control)
+{
+    HFONT font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
+    return font ? font : static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
+}
+
+bool OverText(const HyperlinkState& state, LPARAM lParam)
+{
+    const POINT point = {LOWORD(lParam), HIWORD(lParam)};
+    return PtInRect(&state.textRect, point);
+}
+
+void OpenLink(HWND label)
+{
+    const int size = GetWindowTextLengthA(label) + 1;
+    HeapBuffer address = AllocateBuffer(size);
+    if (!address)
+        return;
+    GetWindowTextA(label, address.get(), size);
+    ShellExecuteA(GetParent(label), "open", address.get(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void OnPaint(HWND label, HGLOBAL block, HyperlinkState* state)
+{
+    PAINTSTRUCT paint;
+    if (HDC dc = BeginPaint(label, &paint)) {
+        PaintHyperlink(label, dc, state);
+        EndPaint(label, &paint);
+        WriteState(block, *state);
+    }
+}
+
+} // namespace
+
+int SubclassHyperlink(HWND dialog, int controlId, int cursorId)
+{
+    HWND label = GetDlgItem(dialog, controlId);
+    const LONG_PTR previous = label ? GetWindowLongPtrA(label, GWLP_WNDPROC) : 0;
+    if (!previous)
+        return 0;
+    // State first: when it cannot be stored, the static keeps its own procedure.
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof(HyperlinkState));
+    if (!block)
+        return 0;
+    HyperlinkState state = {};
+    state.cursorId = cursorId;
+    state.prevWndProc = reinterpret_cast<WNDPROC>(previous);
+    WriteState(block, state);
+    if (!SetPropA(label, PropName, block)) {
+        GlobalFree(block);
+        return 0;
+    }
+    if (!SetWindowLongPtrA(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(UrlPointerWndProc))) {
+        GlobalFree(RemovePropA(label, PropName));
+        return 0;
+    }
+    return 1;
+}
+
+LRESULT CALLBACK UrlPointerWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    HGLOBAL block = GetPropA(hwnd, PropName);
+    if (!block)
+        return DefWindowProcA(hwnd, msg, wParam, lParam);
+    HyperlinkState state = ReadState(block);
+    switch (msg) {
+    case WM_PAINT:
+        OnPaint(hwnd, block, &state);
+        return 0;
+    case WM_SETCURSOR:
+        // Answered here, so the class arrow never replaces the hand.
+        return TRUE;
+    case WM_MOUSEMOVE:
+        if (OverText(state, lParam))
+            SetCursor(LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(LOWORD(state.cursorId))));
+        else
+            SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+        break;
+    case WM_LBUTTONDOWN:
+        // Held until the release, which opens the link only if it comes back here.
+        SetCapture(hwnd);
+        break;
+    case WM_LBUTTONUP:
+        if (GetCapture() == hwnd) {
+            ReleaseCapture();
+            if (OverText(state, lParam))
+                OpenLink(hwnd);
+        }
+        break;
+    case WM_NCDESTROY:
+        GlobalFree(RemovePropA(hwnd, PropName));
+        break;
+    }
+    return CallWindowProcA(state.prevWndProc, hwnd, msg, wParam, lParam);
+}
+
+void PaintHyperlink(HWND label, HDC dc, HyperlinkState* state)
+{
+    LOGFONTA look = {};
+    GetObjectA(FontOf(label), sizeof look, &look);
+    look.lfUnderline = TRUE;
+    HFONT underlined = CreateFontIndirectA(&look);
+    const int size = GetWindowTextLengthA(label) + 1;
+    HeapBuffer text = AllocateBuffer(size);
+    if (!text) {
+        DeleteObject(underlined);
+        return;
+    }
+    const int length = GetWindowTextA(label, text.get(), size);
+    HGDIOBJ oldFont = SelectObject(dc, underlined);
+    const COLORREF oldColour = SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHT));
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+
+    state->align = static_cast<LONG>(GetWindowLongPtrA(label, GWL_STYLE) & 3);
+    SIZE extent = {};
+    GetTextExtentPoint32A(dc, text.get(), length, &extent);
+    RECT client;
+    GetClientRect(label, &client);
+    const LONG width = client.right;
+    if (state->align & SS_CENTER) {
+        const LONG margin = (width - extent.cx) / 2;
+        state->textRect = {margin, 0, width - margin, extent.cy};
+    } else if (state->align & SS_RIGHT) {
+        state->textRect = {width - extent.cx, 0, width, extent.cy};
+    } else {
+        state->textRect = {0, 0, extent.cx, extent.cy};
+    }
+    TextOutA(dc, state->textRect.left, 0, text.get(), length);
+
+    SelectObject(dc, oldFont);
+    DeleteObject(underlined);
+    SetTextColor(dc, oldColour);
+    SetBkMode(dc, oldMode);
+}
+
+void ApplySmallPrintFont(HWND control, HFONT* savedFont, HFONT* smallFont)
+{
+    *smallFont = nullptr;
+    *savedFont = FontOf(control);
+    if (!*savedFont)
+        return;
+    LOGFONTA look = {};
+    GetObjectA(*savedFont, sizeof look, &look);
+    // Positive heights are cell heights, negative ones character heights: both shrink.
+    look.lfHeight += look.lfHeight > 0 ? -2 : 2;
+    look.lfOutPrecision = OUT_TT_ONLY_PRECIS;
+    *smallFont = CreateFontIndirectA(&look);
+    if (*smallFont)
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(*smallFont), TRUE);
+}
+
+void RestoreSmallPrintFont(HWND control, HFONT* savedFont, HFONT* smallFont)
+{
+    if (*smallFont) {
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(*savedFont), TRUE);
+        DeleteObject(*smallFont);
+    }
+    *savedFont = nullptr;
+    *smallFont = nullptr;
+}

@@ -1,0 +1,61 @@
+// The link label on a real static; ShellExecuteA is replaced in this module's imports: no browser starts.
+#include <doctest/doctest.h>
+
+#include <string>
+
+#include "controls/hyperlink.h"
+
+namespace {
+HWND g_parent = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 400, 100, nullptr, nullptr, nullptr, nullptr);
+std::string g_opened;   // "parent verb file show" of each request
+
+HINSTANCE WINAPI RecordOpen(HWND parent, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR, INT show)
+{
+    g_opened += std::to_string(parent == g_parent) + ' ' + verb + ' ' + file + (parameters ? "?" : " ") + char('0' + show);
+    return nullptr;
+}
+
+// Points every slot of this module's import address table that holds the real function at replacement.
+bool PatchImport(const char* dll, const char* function, const void* replacement)
+{
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+    const IMAGE_DATA_DIRECTORY table = reinterpret_cast<IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew)->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IAT];
+    const FARPROC real = GetProcAddress(LoadLibraryA(dll), function);
+    bool patched = false;
+    DWORD access;
+    for (auto* slot = reinterpret_cast<FARPROC*>(base + table.VirtualAddress); slot < reinterpret_cast<FARPROC*>(base + table.VirtualAddress + table.Size); ++slot)
+        if (*slot == real && VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &access))
+            patched = (*slot = reinterpret_cast<FARPROC>(replacement));
+    return patched;
+}
+} // namespace
+
+TEST_CASE("the address opens on a press on the label and a release on its text, the capture held")
+{
+    REQUIRE(PatchImport("shell32", "ShellExecuteA", reinterpret_cast<const void*>(RecordOpen)));
+    const struct { bool painted; int down, up; bool loseCapture, hand; const char* opened; } cases[] = {
+        {true, 2, 200, false, false, "1 open https://www.talvane.example/ 1"},   // beside the text, then on it
+        {true, 200, 398, false, true, ""},                                       // on the text, then beside it
+        {true, 200, 200, true, true, ""},                                        // the capture went elsewhere
+        {false, 200, 200, false, false, ""},                                     // no text to hit before a paint
+    };
+    const HCURSOR hand = LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(130));
+    for (const auto& c : cases) {
+        CAPTURE(c.down);
+        HWND label = CreateWindowA("STATIC", "https://www.talvane.example/", WS_CHILD | SS_NOTIFY | SS_CENTER, 0, 0,
+                                   400, 20, g_parent, reinterpret_cast<HMENU>(1058), nullptr, nullptr);
+        REQUIRE(SubclassHyperlink(g_parent, 1058, 130) == 1);
+        if (c.painted)
+            SendMessageA(label, WM_PAINT, 0, 0);
+        g_opened.clear();
+        SendMessageA(label, WM_MOUSEMOVE, 0, MAKELPARAM(c.down, 5));
+        CHECK((hand && GetCursor() == hand) == c.hand);   // the hand over the text only
+        SendMessageA(label, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(c.down, 5));
+        if (c.loseCapture)
+            SetCapture(g_parent);
+        SendMessageA(label, WM_LBUTTONUP, 0, MAKELPARAM(c.up, 5));
+        CHECK(g_opened == c.opened);
+        DestroyWindow(label);
+    }
+}

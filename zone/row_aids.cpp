@@ -1,0 +1,81 @@
+#include "zone/row_aids.h"
+
+#include <commctrl.h>
+
+#include "app/resource.h"
+#include "zone/main_dialog.h"
+#include "zone/option_catalogue.h"
+
+namespace {
+
+int ChoiceOf(int buttonId)
+{
+    return (buttonId - IDC_FIRST_BUTTON) % ChoiceCount;
+}
+
+void AddTool(HWND tooltip, HWND button, const char* text)
+{
+    TOOLINFOA tool = {};
+    // Up to lParam: comctl32 before version 6 refuses any larger record.
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = button;
+    GetClientRect(button, &tool.rect);
+    tool.lpszText = const_cast<char*>(text);
+    SendMessageA(tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+// The capture lets the button see the move that takes the pointer out of it.
+void TrackHover(HWND button, LPARAM lParam)
+{
+    const int choice = ChoiceOf(GetDlgCtrlID(button));
+    const POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    RECT client;
+    GetClientRect(button, &client);
+    const bool inside = PtInRect(&client, point), captured = GetCapture() == button;
+    if (inside && !captured) {
+        SendMessageA(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(RowIcon(choice)));
+        SetCapture(button);
+    } else if (!inside && captured) {
+        SendMessageA(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(RowIcon(choice + GreyIcons)));
+        ReleaseCapture();
+    }
+}
+
+} // namespace
+
+void AddRowTooltips(HWND dialog)
+{
+    const INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&classes);
+    HWND tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr,
+                                   GetModuleHandleA(nullptr), nullptr);
+    for (int id = IDC_FIRST_BUTTON; id <= IDC_LAST_BUTTON; ++id) {
+        HWND button = GetDlgItem(dialog, id);
+        const char* name = PolicyChoices[ChoiceOf(id)].name;
+        // An icon button draws no text, so the name changes nothing on screen.
+        SetWindowTextA(button, name);
+        AddTool(tooltip, button, name);
+    }
+}
+
+int SubclassRowButton(HWND dialog, int id)
+{
+    HWND button = GetDlgItem(dialog, id);
+    const LONG_PTR previous = GetWindowLongPtrA(button, GWLP_WNDPROC);
+    if (!previous)
+        return 0;
+    SetWindowLongPtrA(button, GWLP_USERDATA, previous);
+    SetWindowLongPtrA(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RowButtonHoverProc));
+    return 1;
+}
+
+LRESULT CALLBACK RowButtonHoverProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // A checked button already shows its colour image.
+    if (message == WM_MOUSEMOVE && SendMessageA(button, BM_GETCHECK, 0, 0) != BST_CHECKED)
+        TrackHover(button, lParam);
+    const auto previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(button, GWLP_USERDATA));
+    return CallWindowProcA(previous, button, message, wParam, lParam);
+}
