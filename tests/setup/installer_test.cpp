@@ -36,12 +36,12 @@ TEST_CASE("the gate: any InstFlag that reads into 4 bytes means installed; else 
     for (const auto& c : cases) {
         RegistrySandbox sandbox;
         MessageBoxCatcher catcher;
-        catcher.AnswerDialog("Install Brindle", IDCANCEL);
+        catcher.dialogs["Install Brindle"] = IDCANCEL;
         if (c.size)
             WriteValue(HKEY_CURRENT_USER, SettingsKey, "InstFlag", c.type, c.data, c.size);
         CHECK(ReadInstallScope() == c.scope);
         CHECK(RunInstallerIfNeeded() == c.passes);
-        CHECK(catcher.Count() == 1u - c.passes);
+        CHECK(catcher.caught.size() == 1u - c.passes);
         CHECK(RawValue(HKEY_CURRENT_USER, SettingsKey, "InstFlag") == std::string(c.data, c.size));
     }
     CHECK(ShowMessage(nullptr, 125, MB_OK) == IDCANCEL);   // a missing text shows nothing

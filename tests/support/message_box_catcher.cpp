@@ -12,7 +12,7 @@ std::string WindowText(HWND window)
 }
 
 // Brindle's own dialogs hold a control numbered from 1001 to 1062; a message box
-// holds only its text (0xFFFF), icon and buttons.
+// only its text (0xFFFF), icon and buttons.
 BOOL CALLBACK HasBrindleControl(HWND child, LPARAM found)
 {
     const int id = GetDlgCtrlID(child);
@@ -20,29 +20,21 @@ BOOL CALLBACK HasBrindleControl(HWND child, LPARAM found)
     return TRUE;
 }
 
-void Answer(MessageBoxCatcher& catcher, HWND window)
-{
-    bool dialog = false;
-    EnumChildWindows(window, HasBrindleControl, reinterpret_cast<LPARAM>(&dialog));
-    const std::string caption = WindowText(window);
-    const bool box = !dialog && GetDlgItem(window, 0xFFFF);
-    // Activated again when it regains the focus: answered once.
-    if (!(box || (dialog && catcher.dialogs.count(caption))) || GetPropA(window, "Answered"))
-        return;
-    SetPropA(window, "Answered", window);
-    catcher.caught.push_back({box ? WindowText(GetDlgItem(window, 0xFFFF)) : "", caption, GetWindow(window, GW_OWNER)});
-    int answer = box ? catcher.answer : catcher.dialogs[caption];
-    if (box && !catcher.answers.empty()) {
-        answer = catcher.answers.front();
-        catcher.answers.pop_front();
-    }
-    PostMessageA(window, WM_COMMAND, answer, 0);
-}
-
 LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (code == HCBT_ACTIVATE && g_catcher)
-        Answer(*g_catcher, reinterpret_cast<HWND>(wParam));
+    HWND window = reinterpret_cast<HWND>(wParam);
+    bool dialog = false;
+    if (code == HCBT_ACTIVATE && g_catcher && !GetPropA(window, "Answered")) {   // once, not at each activation
+        EnumChildWindows(window, HasBrindleControl, reinterpret_cast<LPARAM>(&dialog));
+        const std::string caption = WindowText(window);
+        const bool box = !dialog && GetDlgItem(window, 0xFFFF);
+        if (box || (dialog && g_catcher->dialogs.count(caption))) {
+            SetPropA(window, "Answered", window);
+            g_catcher->caught.push_back({box ? WindowText(GetDlgItem(window, 0xFFFF)) : "", caption,
+                                         GetWindow(window, GW_OWNER)});
+            PostMessageA(window, WM_COMMAND, box ? g_catcher->answer : g_catcher->dialogs[caption], 0);
+        }
+    }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
@@ -55,7 +47,7 @@ std::string MessageText(UINT id)
     return text;
 }
 
-MessageBoxCatcher::MessageBoxCatcher(int pressed) : answer(pressed)
+MessageBoxCatcher::MessageBoxCatcher(int pressed) : answer(pressed), hook(nullptr)
 {
     g_catcher = this;
     hook = SetWindowsHookExA(WH_CBT, Hook, nullptr, GetCurrentThreadId());

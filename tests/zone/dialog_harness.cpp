@@ -6,36 +6,6 @@
 #include "zone/option_catalogue.h"
 #include "zone/row_layout.h"
 
-namespace {
-
-// Colour pixels, as the platform stored them: two icons loaded alike give the same.
-std::string IconBits(HICON icon)
-{
-    ICONINFO info;
-    if (!icon || !GetIconInfo(icon, &info))
-        return "";
-    std::string bits(16 * 16 * 4, '\0');
-    bits.resize(GetBitmapBits(info.hbmColor, static_cast<LONG>(bits.size()), &bits[0]));
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
-    return bits;
-}
-
-int IconResourceOf(HICON icon)
-{
-    for (int id : {IDI_ENABLE, IDI_PROMPT, IDI_DISABLE, IDI_ENABLE_OFF, IDI_PROMPT_OFF, IDI_DISABLE_OFF, IDI_LOCKED,
-                   IDI_UNLOCKED}) {
-        HICON reference = static_cast<HICON>(LoadImageA(g_instance, MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, 0));
-        const bool same = IconBits(reference) == IconBits(icon);
-        DestroyIcon(reference);
-        if (icon && same)
-            return id;
-    }
-    return icon ? -1 : 0;
-}
-
-} // namespace
-
 void ResetShownSettings(DWORD mask)
 {
     for (int i = 0; i < OptionCount; ++i)
@@ -65,15 +35,14 @@ void PumpMessages()
     }
 }
 
-int ButtonImage(HWND dialog, int id)
+int ImageOf(HWND dialog, int id)
 {
-    return IconResourceOf(reinterpret_cast<HICON>(SendDlgItemMessageA(dialog, id, BM_GETIMAGE, IMAGE_ICON, 0)));
-}
-
-int StatusImage(HWND dialog, int row)
-{
-    return IconResourceOf(
-        reinterpret_cast<HICON>(SendDlgItemMessageA(dialog, IDC_FIRST_STATUS + row, STM_GETIMAGE, IMAGE_ICON, 0)));
+    const bool button = id < IDC_FIRST_STATUS;
+    const LRESULT image = SendDlgItemMessageA(dialog, id, button ? BM_GETIMAGE : STM_GETIMAGE, IMAGE_ICON, 0);
+    for (int index = 0; index < 8; ++index)
+        if (image && image == reinterpret_cast<LRESULT>(RowIcon(index)))
+            return index;
+    return -1;
 }
 
 std::string RowChecks(HWND dialog, int row)

@@ -5,16 +5,13 @@
 
 // The catalogue's shown flags (bit i = entry i), as at process start.
 void ResetShownSettings(DWORD mask = 1u << 3);
-
 // Modeless, so a test can drive it with messages; never shown.
 HWND CreateMainDialog();
 // Ends it as the user would (IDOK or IDCANCEL), then destroys it, which saves the settings.
 void CloseMainDialog(HWND dialog, int how = IDCANCEL);
 void PumpMessages();
-
-// The row icon resource an image shows (by its pixels): 0 for none, -1 for another.
-int ButtonImage(HWND dialog, int id);
-int StatusImage(HWND dialog, int row);
+// Which row icon a button or padlock shows: its index in the dialog's table, -1 for none.
+int ImageOf(HWND dialog, int id);
 // The three check states of a row as "100", "010", "001" or "000".
 std::string RowChecks(HWND dialog, int row);
 // The control's rectangle in the client area, and dialog units down as pixels.

@@ -49,11 +49,11 @@ TEST_CASE("each zone manager failure is told with its own message, and what it s
         CHECK(writes == c.writes);
         // Load and apply each release the manager they got.
         CHECK(std::count(zone.state.calls.begin(), zone.state.calls.end(), "Release") == (c.loaded ? 2 : 0));
-        REQUIRE(messages.Count() == c.messages.size());
+        REQUIRE(messages.caught.size() == c.messages.size());
         for (size_t i = 0; i < c.messages.size(); ++i) {
-            CHECK(messages.Caught()[i].text == MessageText(c.messages[i]));
-            CHECK(messages.Caught()[i].caption == "Brindle");
-            CHECK(messages.Caught()[i].owner == dialog);
+            CHECK(messages.caught[i].text == MessageText(c.messages[i]));
+            CHECK(messages.caught[i].caption == "Brindle");
+            CHECK(messages.caught[i].owner == dialog);
         }
         CloseMainDialog(dialog);
     }
@@ -77,5 +77,5 @@ TEST_CASE("Wine's zone manager: a policy it cannot write goes to the user's zone
     dialog = CreateMainDialog();
     CHECK(RowChecks(dialog, 0) == "001");
     CloseMainDialog(dialog);
-    CHECK(messages.Count() == 0);
+    CHECK(messages.caught.size() == 0);
 }
