@@ -12,9 +12,15 @@ namespace {
 
 constexpr char TalvaneKey[] = "Software\\Talvane";
 
-constexpr char RepeatLine[] = ":Repeat\r\n";
+constexpr char RepeatLine[] = "set BrdlTries=0\r\n:Repeat\r\n";
 constexpr char DeleteFormat[] = "del \"%s\"\r\n";
-constexpr char RepeatIfExistsFormat[] = "if exist \"%s\" goto Repeat\r\n";
+// A file that cannot go (read-only, held open, in a folder the user may not write)
+// would keep a hidden command processor spinning: each retry waits a second
+// without burning the processor (ping is on every Windows, timeout.exe is not),
+// and after a minute the script gives up, leaving the file and its folder, and
+// still deletes itself.
+constexpr char RepeatIfExistsFormat[] =
+    "if exist \"%s\" if %%BrdlTries%% lss 60 (set /a BrdlTries+=1 >nul & ping -n 2 127.0.0.1 >nul & goto Repeat)\r\n";
 constexpr char RemoveFolderFormat[] = "rmdir \"%s\"\r\n";
 
 // A path shorter than MAX_PATH with every % doubled, and its terminator.
@@ -26,7 +32,7 @@ constexpr std::size_t LongestLine(std::size_t formatSize)
     return (formatSize - sizeof "%s") + (EscapedPathSize - 1);
 }
 
-// Five lines and the terminator that wsprintfA writes behind the last.
+// Six lines and the terminator that wsprintfA writes behind the last.
 constexpr std::size_t ScriptBound = (sizeof RepeatLine - 1) + 2 * LongestLine(sizeof DeleteFormat) +
                                     LongestLine(sizeof RepeatIfExistsFormat) +
                                     LongestLine(sizeof RemoveFolderFormat) + 1;

@@ -40,10 +40,10 @@ std::string Title(HWND window)
     return text;
 }
 
-// Dispatches this thread's messages until done() holds, for 30 s at most.
-bool WaitUntil(const std::function<bool()>& done)
+// Dispatches this thread's messages until done() holds, for 30 s unless told.
+bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds = 30000)
 {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < 30000;) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < milliseconds;) {
         for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT))
             if (IsWindowVisible(window) && std::count(g_ours.begin(), g_ours.end(), ProcessOf(window)) == 0)
                 g_foreign.push_back(Title(window));
@@ -119,9 +119,28 @@ struct Brdl {
     PROCESS_INFORMATION info = {};
 };
 
+// Clicks in the check square of item index of the options list, as the user would.
+void CheckOption(HWND options, int index)
+{
+    HWND list = GetDlgItem(options, 1051);
+    const int height = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+    const LPARAM at = MAKELPARAM(height / 2, index * height + height / 2);
+    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(list, WM_LBUTTONUP, 0, at);
+}
+
+int ShownRows(HWND main)
+{
+    int rows = 0;
+    for (int id = 1001; id <= 1010; ++id)
+        rows += IsWindowVisible(GetDlgItem(main, id));
+    return rows;
+}
+
 } // namespace
 
-TEST_CASE("a first start installs and opens; a second start, even with /u, raises it; a copy installs over itself")
+TEST_CASE("a first start installs and opens, Options adds rows that stay, /u while open only raises it, and the copy "
+          "installs over itself for a user without settings")
 {
     char programFiles[MAX_PATH] = "";
     SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, programFiles);
@@ -136,6 +155,14 @@ TEST_CASE("a first start installs and opens; a second start, even with /u, raise
         HWND main = run.Window("Brindle", 1051);
         REQUIRE(main);   // not message 121, also when the copy would go onto itself
         CHECK(ReadBytes(installed) == ReadBytes(ProgramPath()));
+        Press(main, 1051);
+        HWND options = run.Window("Options", 1051);
+        REQUIRE(options);
+        for (int item : {0, 5, 9})
+            CheckOption(options, item);
+        WaitUntil([&] { return false; }, 500);
+        Press(options, IDOK);
+        CHECK(WaitUntil([&] { return ShownRows(main) == 4; }));
         ShowWindow(main, SW_MINIMIZE);
         REQUIRE(WaitUntil([&] { return IsIconic(main) != FALSE; }));
         CHECK(Brdl(installed, " /u").Ends(true));
@@ -143,32 +170,43 @@ TEST_CASE("a first start installs and opens; a second start, even with /u, raise
         CHECK(KeyExists(HKEY_CURRENT_USER, SettingsKey));
         Press(main, IDCANCEL);
         CHECK(run.Ends());
+        Brdl again(installed);   // the rows chosen are kept
+        main = again.Window("Brindle", 1051);
+        REQUIRE(main);
+        CHECK(ShownRows(main) == 4);
+        Press(main, IDCANCEL);
+        CHECK(again.Ends());
         RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Talvane");   // a user who never started it
     }
 }
 
-TEST_CASE("/u removes the keys, then a hidden script removes the program, its folder and itself")
+TEST_CASE("/u removes the keys, then a hidden script the program and its folder, or gives up on a read-only one")
 {
     // A script that does not double % would name the decoy instead.
-    const std::string folder = "C:\\100% Tools", exe = folder + "\\brdl.EXE", decoy = "C:\\100 Tools";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    REQUIRE(CopyFileA(ProgramPath().c_str(), exe.c_str(), FALSE));
+    const std::string decoy = "C:\\100 Tools", temp = "C:\\Temp Folder";   // a blank, as a user name may give
     CreateDirectoryA(decoy.c_str(), nullptr);
     WriteBytes(decoy + "\\brdl.EXE", "decoy");
-    WriteDword(HKEY_CURRENT_USER, SettingsKey, "InstFlag", 2);
-    // A temporary folder with a blank, as a user name with a space gives.
-    const std::string temp = "C:\\Temp Folder";
     CreateDirectoryA(temp.c_str(), nullptr);
     SetEnvironmentVariableA("TMP", temp.c_str());
-
-    Brdl run(exe, " /u");
-    HWND question = run.Window("Brindle", 0xFFFF);
-    REQUIRE(question);
-    CHECK(ControlText(question, 0xFFFF) == "Delete BRDL files and all program settings saved to registry?");
-    Press(question, IDYES);
-    CHECK(run.Ends());
-    CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Talvane"));
-    CHECK(WaitUntil([&] { return !Exists(exe) && !Exists(folder) && !Exists(temp + "\\__UNINST.BAT"); }));
+    for (bool readOnly : {false, true}) {
+        CAPTURE(readOnly);
+        const std::string folder = readOnly ? "C:\\Kept" : "C:\\100% Tools", exe = folder + "\\brdl.EXE";
+        CreateDirectoryA(folder.c_str(), nullptr);
+        REQUIRE(CopyFileA(ProgramPath().c_str(), exe.c_str(), FALSE));
+        SetFileAttributesA(exe.c_str(), readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
+        WriteDword(HKEY_CURRENT_USER, SettingsKey, "InstFlag", 2);
+        Brdl run(exe, " /u");
+        HWND question = run.Window("Brindle", 0xFFFF);
+        REQUIRE(question);
+        CHECK(ControlText(question, 0xFFFF) == "Delete BRDL files and all program settings saved to registry?");
+        Press(question, IDYES);
+        CHECK(run.Ends());
+        CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Talvane"));
+        // The script ends by deleting itself: within a minute and a half, also when it gave up.
+        CHECK(WaitUntil([&] { return !Exists(temp + "\\__UNINST.BAT"); }, 90000));
+        CHECK(Exists(exe) == readOnly);
+        CHECK(Exists(folder) == readOnly);
+    }
     CHECK(ReadBytes(decoy + "\\brdl.EXE") == "decoy");
     CHECK(g_foreign.empty());   // the script ran hidden
 }

@@ -10,20 +10,24 @@
 #include "support/message_box_catcher.h"
 #include "support/registry_sandbox.h"
 
-TEST_CASE("the uninstall script names exactly its files, every % doubled")
+TEST_CASE("the uninstall script names exactly its files, every % doubled, and gives up after a minute")
 {
+    // The script for exe, its folder (none: no rmdir line) and the script itself, as the
+    // command processor must read them.
+    const auto script = [](const std::string& exe, const std::string& folder, const std::string& self) {
+        return "set BrdlTries=0\r\n:Repeat\r\ndel \"" + exe + "\"\r\nif exist \"" + exe +
+               "\" if %BrdlTries% lss 60 (set /a BrdlTries+=1 >nul & ping -n 2 127.0.0.1 >nul & goto Repeat)\r\n" +
+               (folder.empty() ? "" : "rmdir \"" + folder + "\"\r\n") + "del \"" + self + "\"\r\n";
+    };
     const std::string longExe = "C:\\" + std::string(MAX_PATH - 4, '%'), doubled(2 * (MAX_PATH - 4), '%');
-    const std::string longScript = "C:\\" + std::string(MAX_PATH - 17, '%') + "\\__UNINST.BAT";
     const std::string cases[][3] = {
         {"C:\\100% Tools\\brdl.EXE", "C:\\%T\\__UNINST.BAT",
-         ":Repeat\r\ndel \"C:\\100%% Tools\\brdl.EXE\"\r\nif exist \"C:\\100%% Tools\\brdl.EXE\" goto Repeat\r\n"
-         "rmdir \"C:\\100%% Tools\"\r\ndel \"C:\\%%T\\__UNINST.BAT\"\r\n"},
-        {"brdl.EXE", "T.BAT", ":Repeat\r\ndel \"brdl.EXE\"\r\nif exist \"brdl.EXE\" goto Repeat\r\ndel \"T.BAT\"\r\n"},
+         script("C:\\100%% Tools\\brdl.EXE", "C:\\100%% Tools", "C:\\%%T\\__UNINST.BAT")},
+        {"brdl.EXE", "T.BAT", script("brdl.EXE", "", "T.BAT")},
         // The longest paths, doubled whole, fit; one of MAX_PATH characters cannot be the program's.
-        {longExe, "T.BAT", ":Repeat\r\ndel \"C:\\" + doubled + "\"\r\nif exist \"C:\\" + doubled +
-                               "\" goto Repeat\r\nrmdir \"C:\"\r\ndel \"T.BAT\"\r\n"},
+        {longExe, "C:\\" + std::string(MAX_PATH - 4, '%'), script("C:\\" + doubled, "C:", "C:\\" + doubled)},
         {longExe + "%", "T.BAT", ""},
-        {"brdl.EXE", longScript + "x", ""},
+        {"brdl.EXE", longExe + "%", ""},
     };
     for (const auto& c : cases) {
         char bytes[UninstallScriptSize];
