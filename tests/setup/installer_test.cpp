@@ -70,51 +70,46 @@ TEST_CASE("the install dialog offers Program Files\\BRDL for all users, and take
     DestroyWindow(dialog);
 }
 
-TEST_CASE("an installation copies the program and registers it under its scope's root only")
+TEST_CASE("an installation copies the program and registers it under its scope's root only; a destination must "
+          "fit in MAX_PATH, or nothing is made")
 {
-    for (DWORD scope : {ScopeAllUsers, ScopeCurrentUser}) {
+    // 259 characters leave no room for the backslash, 251 make a destination of 260;
+    // 250 and a typed backslash make one of 259, which fits, as does a short one.
+    for (size_t length : {0, MAX_PATH - 1, MAX_PATH - 9, MAX_PATH - 10}) {
+        CAPTURE(length);
         RegistrySandbox sandbox;
+        MessageBoxCatcher catcher;
         TestFolder folder;
-        std::strcpy(InstallFolder, folder.Sub("A\\B").c_str());
-        InstallScope = scope;
-        REQUIRE(InstallProgram() == 1);
-        const std::string dir = folder.Sub("A\\B\\");
-        CHECK(ReadBytes(dir + "brdl.EXE") == ReadBytes(ExecutablePath()));
-        const HKEY root = scope == ScopeCurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+        const bool fits = length == 0 || length == MAX_PATH - 10;
+        const std::string dir = length ? folder.Sub(std::string(length - folder.path.size() - 1, 'L')) : folder.Sub("A\\B");
+        std::strcpy(InstallFolder, (dir + (length ? "\\" : "")).c_str());
+        InstallFolder[length == MAX_PATH - 10 ? dir.size() + 1 : dir.size()] = '\0';
+        InstallScope = length == MAX_PATH - 10 ? ScopeAllUsers : ScopeCurrentUser;
+        CHECK(InstallProgram() == fits);
+        CHECK(catcher.CountOf(IDS_COPY_FAILED) == !fits);
+        if (!fits) {
+            CHECK_FALSE(Exists(dir));
+            CHECK(NothingRegistered());
+            continue;
+        }
+        CHECK(ReadBytes(dir + "\\brdl.EXE") == ReadBytes(ExecutablePath()));
+        const HKEY root = InstallScope == ScopeCurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+        const std::string exe = dir + "\\brdl.EXE", icons = dir + "\\brdl.exe,";
         const std::string values[][3] = {
             {ToolbarButtonKey, "ButtonText", "Brindle"}, {ToolbarButtonKey, "CLSID", "{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}"},
-            {ToolbarButtonKey, "Default Visible", "Yes"}, {ToolbarButtonKey, "Exec", dir + "brdl.EXE"},
-            {ToolbarButtonKey, "HotIcon", dir + "brdl.exe,3"}, {ToolbarButtonKey, "Icon", dir + "brdl.exe,2"},
-            {UninstallKey, "DisplayIcon", dir + "brdl.EXE"}, {UninstallKey, "DisplayName", "Brindle"},
-            {UninstallKey, "UninstallString", "\"" + dir + "brdl.EXE\" /u"}};
+            {ToolbarButtonKey, "Default Visible", "Yes"}, {ToolbarButtonKey, "Exec", exe},
+            {ToolbarButtonKey, "HotIcon", icons + "3"}, {ToolbarButtonKey, "Icon", icons + "2"},
+            {UninstallKey, "DisplayIcon", exe}, {UninstallKey, "DisplayName", "Brindle"},
+            {UninstallKey, "UninstallString", "\"" + exe + "\" /u"}};
         for (const auto& value : values) {
             DWORD type = 0;
             CHECK(RawValue(root, value[0].c_str(), value[1].c_str(), &type) == value[2] + '\0');
             CHECK(type == REG_SZ);
         }
         DWORD flag = 0;
-        CHECK((ReadDword(HKEY_CURRENT_USER, SettingsKey, "InstFlag", &flag) && flag == scope));
+        CHECK((ReadDword(HKEY_CURRENT_USER, SettingsKey, "InstFlag", &flag) && flag == InstallScope));
         RegDeleteTreeA(root, "Software");
         RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Talvane");
         CHECK(NothingRegistered());   // and nothing under the other root
     }
-}
-
-TEST_CASE("a destination must fit in MAX_PATH; a longer one is refused before any folder is made")
-{
-    RegistrySandbox sandbox;
-    MessageBoxCatcher catcher;
-    TestFolder folder;
-    InstallScope = ScopeCurrentUser;
-    // 259 characters leave no room for the backslash, 251 make a destination of 260;
-    // 250 and a typed backslash make one of 259, which fits.
-    for (size_t length : {MAX_PATH - 1, MAX_PATH - 9, MAX_PATH - 10}) {
-        const bool fits = length == MAX_PATH - 10;
-        const std::string typed = folder.Sub(std::string(length - folder.path.size() - 1, 'L')) + (fits ? "\\" : "");
-        std::strcpy(InstallFolder, typed.c_str());
-        CHECK(InstallProgram() == fits);
-        CHECK(Exists(typed) == fits);
-        CHECK(NothingRegistered() == !fits);
-    }
-    CHECK(catcher.CountOf(IDS_COPY_FAILED) == 2);
 }
