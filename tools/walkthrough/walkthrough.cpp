@@ -10,13 +10,19 @@
 //   walkthrough DESKTOP click TITLE ID INDEX
 //                                      clicks in the check square of item INDEX
 //                                      of list box ID of that window
+//   walkthrough DESKTOP choose TITLE ID
+//                                      clicks button ID of that window with the
+//                                      mouse, as a user would, waits until it is
+//                                      checked and moves the pointer off the window
 //   walkthrough DESKTOP hover TITLE ID rests the pointer on the centre of control
-//                                      ID of that window long enough for its
-//                                      tooltip to show
+//                                      ID of that window until its tooltip shows
+//                                      and prints the rectangle (WxH+X+Y) that
+//                                      holds both the window and the tooltip
 //
-// Exit code 0 on success, 1 when the window did not come (or go) in time, 2 on
-// bad arguments.
+// Exit code 0 on success, 1 when the window, the check or the tooltip did not
+// come (or the window did not go) in time, 2 on bad arguments.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -25,8 +31,8 @@
 namespace {
 
 constexpr DWORD kTimeoutMs = 30000;
-// Longer than a tooltip's initial delay (half a second by default), with room to paint.
-constexpr DWORD kTooltipMs = 1500;
+// Time for a tooltip that has just shown to finish painting.
+constexpr DWORD kTooltipMs = 1000;
 
 struct Search {
     const char* title;
@@ -77,9 +83,55 @@ void LetSettle(HWND window)
     Sleep(500);
 }
 
+// A shown tooltip: a visible top-level window of the common controls' tooltip class.
+BOOL CALLBACK MatchTooltip(HWND window, LPARAM lParam)
+{
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (IsWindowVisible(window) && std::strcmp(className, TOOLTIPS_CLASSA) == 0) {
+        *reinterpret_cast<HWND*>(lParam) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindShownTooltip()
+{
+    HWND found = nullptr;
+    EnumWindows(MatchTooltip, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+void PrintRect(const RECT& rect)
+{
+    std::printf("%ldx%ld+%ld+%ld\n", rect.right - rect.left, rect.bottom - rect.top, rect.left, rect.top);
+}
+
+// Puts the pointer on the centre of the control in two moves, so the control sees
+// it arrive and then rest on it.
+void PointAt(HWND control)
+{
+    RECT rect;
+    GetWindowRect(control, &rect);
+    SetCursorPos((rect.left + rect.right) / 2 - 1, (rect.top + rect.bottom) / 2);
+    Sleep(100);
+    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+}
+
+// A press and release of the left button where the pointer is, as the mouse sends them.
+void ClickLeftButton()
+{
+    INPUT inputs[2] = {};
+    inputs[0].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].type = INPUT_MOUSE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, inputs, sizeof inputs[0]);
+}
+
 int Usage()
 {
-    std::fprintf(stderr, "usage: walkthrough DESKTOP wait|gone TITLE | walkthrough DESKTOP press|hover TITLE ID\n"
+    std::fprintf(stderr, "usage: walkthrough DESKTOP wait|gone TITLE | walkthrough DESKTOP press|choose|hover TITLE ID\n"
                          "       walkthrough DESKTOP click TITLE ID INDEX\n");
     return 2;
 }
@@ -117,7 +169,7 @@ int main(int argc, char** argv)
         LetSettle(window);
         RECT rect;
         GetWindowRect(window, &rect);
-        std::printf("%ldx%ld+%ld+%ld\n", rect.right - rect.left, rect.bottom - rect.top, rect.left, rect.top);
+        PrintRect(rect);
         return 0;
     }
     if (std::strcmp(step, "press") == 0 && argc == 5) {
@@ -146,6 +198,30 @@ int main(int argc, char** argv)
         PostMessageA(list, WM_LBUTTONUP, 0, at);
         return 0;
     }
+    if (std::strcmp(step, "choose") == 0 && argc == 5) {
+        HWND window = FindVisible(title);
+        HWND button = window ? GetDlgItem(window, std::atoi(argv[4])) : nullptr;
+        if (!button) {
+            std::fprintf(stderr, "walkthrough: no button %s in window \"%s\"\n", argv[4], title);
+            return 1;
+        }
+        SetForegroundWindow(window);
+        PointAt(button);
+        Sleep(100);
+        ClickLeftButton();
+        DWORD waited = 0;
+        for (; waited < kTimeoutMs && SendMessageA(button, BM_GETCHECK, 0, 0) != BST_CHECKED; waited += 100)
+            Sleep(100);
+        // Off the window, so no tooltip or hover image stands in the next picture.
+        RECT frame;
+        GetWindowRect(window, &frame);
+        SetCursorPos(frame.right + 20, frame.bottom + 20);
+        if (waited >= kTimeoutMs) {
+            std::fprintf(stderr, "walkthrough: button %s of \"%s\" not checked after a click\n", argv[4], title);
+            return 1;
+        }
+        return 0;
+    }
     if (std::strcmp(step, "hover") == 0 && argc == 5) {
         HWND window = FindVisible(title);
         HWND control = window ? GetDlgItem(window, std::atoi(argv[4])) : nullptr;
@@ -153,13 +229,22 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "walkthrough: no control %s in window \"%s\"\n", argv[4], title);
             return 1;
         }
-        RECT rect;
-        GetWindowRect(control, &rect);
-        // Two moves: the control sees the pointer arrive and then rest on it.
-        SetCursorPos((rect.left + rect.right) / 2 - 1, (rect.top + rect.bottom) / 2);
-        Sleep(100);
-        SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-        Sleep(kTooltipMs);
+        PointAt(control);
+        HWND tooltip = nullptr;
+        for (DWORD waited = 0; !tooltip && waited < kTimeoutMs; waited += 100) {
+            Sleep(100);
+            tooltip = FindShownTooltip();
+        }
+        if (!tooltip) {
+            std::fprintf(stderr, "walkthrough: no tooltip over control %s of \"%s\"\n", argv[4], title);
+            return 1;
+        }
+        Sleep(kTooltipMs);   // its fade-in and painting
+        RECT both, tip;
+        GetWindowRect(window, &both);
+        GetWindowRect(tooltip, &tip);
+        UnionRect(&both, &both, &tip);
+        PrintRect(both);
         return 0;
     }
     if (std::strcmp(step, "gone") == 0) {
