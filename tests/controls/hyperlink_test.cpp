@@ -4,6 +4,7 @@
 #include <string>
 
 #include "controls/hyperlink.h"
+#include "support/import_patch.h"
 
 namespace {
 HWND g_parent = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 400, 100, nullptr, nullptr, nullptr, nullptr);
@@ -15,25 +16,12 @@ HINSTANCE WINAPI RecordOpen(HWND parent, LPCSTR verb, LPCSTR file, LPCSTR parame
     return nullptr;
 }
 
-// Points every slot of this module's import address table that holds the real function at replacement.
-bool PatchImport(const char* dll, const char* function, const void* replacement)
-{
-    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
-    const IMAGE_DATA_DIRECTORY table = reinterpret_cast<IMAGE_NT_HEADERS*>(
-        base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew)->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IAT];
-    const FARPROC real = GetProcAddress(LoadLibraryA(dll), function);
-    bool patched = false;
-    DWORD access;
-    for (auto* slot = reinterpret_cast<FARPROC*>(base + table.VirtualAddress); slot < reinterpret_cast<FARPROC*>(base + table.VirtualAddress + table.Size); ++slot)
-        if (*slot == real && VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &access))
-            patched = (*slot = reinterpret_cast<FARPROC>(replacement));
-    return patched;
-}
 } // namespace
 
 TEST_CASE("the address opens on a press on the label and a release on its text, the capture held")
 {
-    REQUIRE(PatchImport("shell32", "ShellExecuteA", reinterpret_cast<const void*>(RecordOpen)));
+    const ImportPatch open("shell32", "ShellExecuteA", reinterpret_cast<const void*>(RecordOpen));
+    REQUIRE(!open.slots.empty());
     const struct { bool painted; int down, up; bool loseCapture, hand; const char* opened; } cases[] = {
         {true, 2, 200, false, false, "1 open https://www.talvane.example/ 1"},   // beside the text, then on it
         {true, 200, 398, false, true, ""},                                       // on the text, then beside it

@@ -36,7 +36,7 @@ TEST_CASE("the gate: any InstFlag that reads into 4 bytes means installed; else 
     for (const auto& c : cases) {
         RegistrySandbox sandbox;
         MessageBoxCatcher catcher;
-        catcher.dialogs["Install Brindle"] = IDCANCEL;
+        catcher.dialogs[IDD_INSTALL] = IDCANCEL;
         if (c.size)
             WriteValue(HKEY_CURRENT_USER, SettingsKey, "InstFlag", c.type, c.data, c.size);
         CHECK(ReadInstallScope() == c.scope);

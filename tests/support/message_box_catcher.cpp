@@ -4,38 +4,20 @@ namespace {
 
 MessageBoxCatcher* g_catcher;
 
-std::string WindowText(HWND window)
+int WINAPI CatchMessage(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 {
-    char text[1024] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
+    g_catcher->caught.push_back({text, caption, owner, type});
+    return g_catcher->answer;
 }
 
-// Brindle's own dialogs hold a control numbered from 1001 to 1062; a message box
-// only its text (0xFFFF), icon and buttons.
-BOOL CALLBACK HasBrindleControl(HWND child, LPARAM found)
+INT_PTR WINAPI CatchDialog(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC procedure, LPARAM parameter)
 {
-    const int id = GetDlgCtrlID(child);
-    *reinterpret_cast<bool*>(found) |= id >= 1001 && id <= 1062;
-    return TRUE;
-}
-
-LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
-{
-    HWND window = reinterpret_cast<HWND>(wParam);
-    bool dialog = false;
-    if (code == HCBT_ACTIVATE && g_catcher && !GetPropA(window, "Answered")) {   // once, not at each activation
-        EnumChildWindows(window, HasBrindleControl, reinterpret_cast<LPARAM>(&dialog));
-        const std::string caption = WindowText(window);
-        const bool box = !dialog && GetDlgItem(window, 0xFFFF);
-        if (box || (dialog && g_catcher->dialogs.count(caption))) {
-            SetPropA(window, "Answered", window);
-            g_catcher->caught.push_back({box ? WindowText(GetDlgItem(window, 0xFFFF)) : "", caption,
-                                         GetWindow(window, GW_OWNER)});
-            PostMessageA(window, WM_COMMAND, box ? g_catcher->answer : g_catcher->dialogs[caption], 0);
-        }
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
+    const int id = IS_INTRESOURCE(name) ? LOWORD(name) : 0;
+    if (g_catcher->dialogs.count(id) == 0)
+        return reinterpret_cast<decltype(&DialogBoxParamA)>(reinterpret_cast<void*>(g_catcher->dialogBox.original))(
+            instance, name, owner, procedure, parameter);
+    g_catcher->caught.push_back({"", "dialog " + std::to_string(id), owner, 0});
+    return g_catcher->dialogs[id];
 }
 
 } // namespace
@@ -47,15 +29,15 @@ std::string MessageText(UINT id)
     return text;
 }
 
-MessageBoxCatcher::MessageBoxCatcher(int pressed) : answer(pressed), hook(nullptr)
+MessageBoxCatcher::MessageBoxCatcher(int pressed)
+    : answer(pressed), messageBox("user32", "MessageBoxA", reinterpret_cast<const void*>(CatchMessage)),
+      dialogBox("user32", "DialogBoxParamA", reinterpret_cast<const void*>(CatchDialog))
 {
     g_catcher = this;
-    hook = SetWindowsHookExA(WH_CBT, Hook, nullptr, GetCurrentThreadId());
 }
 
 MessageBoxCatcher::~MessageBoxCatcher()
 {
-    UnhookWindowsHookEx(hook);
     g_catcher = nullptr;
 }
 

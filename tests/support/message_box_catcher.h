@@ -1,15 +1,18 @@
-// Answers, through a CBT hook (no seam in the product), the message boxes that the
-// code under test shows on this thread, and the dialogs named in `dialogs`.
+// Records and answers the message boxes the code under test asks for, and the
+// modal dialogs named in `dialogs`, without showing them.
 #pragma once
 #include <windows.h>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "support/import_patch.h"
+
 struct CaughtMessage {
     std::string text;   // empty for a dialog
     std::string caption;
     HWND owner;
+    UINT type;
 };
 
 struct MessageBoxCatcher {
@@ -18,9 +21,9 @@ struct MessageBoxCatcher {
     size_t CountOf(UINT id) const;   // boxes with message id's text
 
     std::vector<CaughtMessage> caught;
-    std::map<std::string, int> dialogs;   // title -> command that ends it
+    std::map<int, INT_PTR> dialogs;   // template id -> the dialog's result
     int answer;
-    HHOOK hook;
+    ImportPatch messageBox, dialogBox;
 };
 
 std::string MessageText(UINT id);

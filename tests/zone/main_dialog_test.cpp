@@ -153,7 +153,7 @@ TEST_CASE("bad stored values and odd zone policies still give a usable window, a
     DestroyWindow(reference);
     for (int i = 0; i < 200; ++i) {
         Fixture fixture;
-        fixture.messages.dialogs["Install Brindle"] = IDCANCEL;
+        fixture.messages.dialogs[IDD_INSTALL] = IDCANCEL;
         for (const char* name : {"Options", "WinPos", "InstFlag"}) {
             std::string data(random() % 60, '\0');
             for (char& b : data)

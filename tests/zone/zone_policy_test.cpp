@@ -53,6 +53,7 @@ TEST_CASE("each zone manager failure is told with its own message, and what it s
         for (size_t i = 0; i < c.messages.size(); ++i) {
             CHECK(messages.caught[i].text == MessageText(c.messages[i]));
             CHECK(messages.caught[i].caption == "Brindle");
+            CHECK(messages.caught[i].type == (MB_OK | MB_ICONEXCLAMATION));
             CHECK(messages.caught[i].owner == dialog);
         }
         CloseMainDialog(dialog);
