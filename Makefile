@@ -1,11 +1,11 @@
-# Front for the CMake builds: `make` builds, `make test` tests, `make run` runs.
+# Front for the CMake builds: `make` builds, `make test` tests, `make run` runs, `make bench` times.
 # BUILD chooses the build folder (default: build); its wineprefix/ is the test prefix.
 BUILD ?= build
 BUILD64 := $(BUILD)/x64
 JOBS ?= $(shell nproc)
 ENV := scripts/test-env.sh --build $(BUILD)
 
-.PHONY: all setup configure test run clean reproducible
+.PHONY: all setup configure test run bench clean reproducible
 
 all: configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -23,6 +23,10 @@ test: all
 
 run: all
 	BRDL_USER_DISPLAY="$${DISPLAY:-}" $(ENV) scripts/run.sh $(BUILD)
+
+# Figures only (start-up, memory, one OK, size); nothing is asserted.
+bench: all
+	$(ENV) bench/run.sh $(BUILD) $(BUILD64)
 
 reproducible: setup
 	scripts/check-reproducible.sh

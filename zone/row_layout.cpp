@@ -1,5 +1,6 @@
 #include "zone/row_layout.h"
 
+#include <cstring>
 #include <initializer_list>
 
 #include "app/resource.h"
@@ -23,10 +24,13 @@ BOOL MoveWindowToRect(HWND window, const RECT& rect)
     return MoveWindow(window, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, FALSE);
 }
 
-// Moves the control's top edge to y; its left edge and size stay.
+// Moves the control's top edge to y; its left edge and size stay. Every move is a
+// round trip to the window server: a control already there is left alone.
 void MoveControlTop(HWND dialog, int id, int y)
 {
     RECT rect = ControlRect(dialog, id);
+    if (rect.top == y)
+        return;
     rect.bottom += y - rect.top;
     rect.top = y;
     MoveWindowToRect(GetDlgItem(dialog, id), rect);
@@ -51,11 +55,24 @@ void ClientToWindowRect(HWND window, RECT* rect)
 }
 
 // A row is its label and the four siblings after it: three buttons and the padlock.
+// Only controls whose visibility changes are touched. WS_VISIBLE, not
+// IsWindowVisible: the dialog itself is still hidden during WM_INITDIALOG.
 void ShowRow(HWND dialog, int labelId, bool show)
 {
     HWND control = GetDlgItem(dialog, labelId);
-    for (int i = 0; i < 5 && control; ++i, control = GetWindow(control, GW_HWNDNEXT))
-        ShowWindow(control, show ? SW_SHOWNA : SW_HIDE);
+    for (int i = 0; i < 5 && control; ++i, control = GetWindow(control, GW_HWNDNEXT)) {
+        const bool shown = GetWindowLongPtrA(control, GWL_STYLE) & WS_VISIBLE;
+        if (shown != show)
+            ShowWindow(control, show ? SW_SHOWNA : SW_HIDE);
+    }
+}
+
+// Sets the label's text unless it already says that.
+void SetLabelText(HWND dialog, int labelId, const char* text)
+{
+    char current[64];
+    if (GetDlgItemTextA(dialog, labelId, current, sizeof current) == 0 || std::strcmp(current, text) != 0)
+        SetDlgItemTextA(dialog, labelId, text);
 }
 
 void MeasureGaps(HWND dialog)
@@ -85,7 +102,7 @@ void LayoutRows(HWND dialog)
     for (int row = 0; row < RowCount; ++row) {
         ShowRow(dialog, IDC_FIRST_LABEL + row, row < shown);
         if (row < shown)
-            SetDlgItemTextA(dialog, IDC_FIRST_LABEL + row, rows[row]->label);
+            SetLabelText(dialog, IDC_FIRST_LABEL + row, rows[row]->label);
     }
 
     // Nothing shown cannot come from the stored settings; stand under row 1 then.
@@ -100,7 +117,9 @@ void LayoutRows(HWND dialog)
     GetClientRect(dialog, &client);
     client.bottom = client.top + ControlRect(dialog, IDC_NOTICE).bottom;
     ClientToWindowRect(dialog, &client);
+    // No activation: DialogBox activates the dialog when it shows it, and after the
+    // options dialog it is active already. Activating it here costs milliseconds.
     SetWindowPos(dialog, nullptr, 0, 0, client.right - client.left, client.bottom - client.top,
-                 SWP_NOMOVE | SWP_NOZORDER);
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     InvalidateRect(dialog, nullptr, TRUE);
 }
