@@ -1,6 +1,7 @@
 #include "controls/check_list_box.h"
 
 #include "app/handles.h"
+#include "controls/subclass.h"
 
 namespace {
 
@@ -106,19 +107,13 @@ int SubclassCheckListBox(HWND listBox)
     if (!block)
         return 0;
     auto* stored = static_cast<WNDPROC*>(GlobalLock(block));
-    if (stored) {
-        *stored = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(listBox, GWLP_WNDPROC));
-        GlobalUnlock(block);
-    }
-    if (!stored || !SetPropA(listBox, PropertyName, block)) {
+    if (!stored) {
         GlobalFree(block);
         return 0;
     }
-    if (!SetWindowLongPtrA(listBox, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CheckListBoxWndProc))) {
-        GlobalFree(RemovePropA(listBox, PropertyName));
-        return 0;
-    }
-    return 1;
+    *stored = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(listBox, GWLP_WNDPROC));
+    GlobalUnlock(block);
+    return GraftProcedure(listBox, PropertyName, block, CheckListBoxWndProc);
 }
 
 LRESULT CALLBACK CheckListBoxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

@@ -5,6 +5,7 @@
 #include <type_traits>
 
 #include "app/handles.h"
+#include "controls/subclass.h"
 
 namespace {
 
@@ -83,15 +84,7 @@ int SubclassHyperlink(HWND dialog, int controlId, int cursorId)
     state.cursorId = cursorId;
     state.prevWndProc = reinterpret_cast<WNDPROC>(previous);
     WriteState(block, state);
-    if (!SetPropA(label, PropName, block)) {
-        GlobalFree(block);
-        return 0;
-    }
-    if (!SetWindowLongPtrA(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(UrlPointerWndProc))) {
-        GlobalFree(RemovePropA(label, PropName));
-        return 0;
-    }
-    return 1;
+    return GraftProcedure(label, PropName, block, UrlPointerWndProc);
 }
 
 LRESULT CALLBACK UrlPointerWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
