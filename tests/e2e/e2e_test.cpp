@@ -178,7 +178,7 @@ TEST_CASE("/u removes the keys, then a hidden script the program and its folder,
         REQUIRE(CopyFileA(ProgramPath().c_str(), exe.c_str(), FALSE));
         SetFileAttributesA(exe.c_str(), readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
         WriteDword(HKEY_CURRENT_USER, "Software\\Talvane\\BRDL", "InstFlag", 2);
-        Brdl run(exe, " /u");
+        Brdl run(exe, readOnly ? " /U" : " /u");   // either case asks to uninstall
         HWND question = run.Window("Brindle", 0xFFFF);
         REQUIRE(question);
         CHECK(Text(GetDlgItem(question, 0xFFFF)) == "Delete BRDL files and all program settings saved to registry?");
