@@ -12,6 +12,11 @@ void ResetShownSettings(DWORD mask)
         OptionCatalogue[i].visible = (mask >> i) & 1;
 }
 
+ZoneFixture::ZoneFixture()
+{
+    ResetShownSettings();
+}
+
 HWND CreateMainDialog()
 {
     HWND dialog = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDlgProc, 0);

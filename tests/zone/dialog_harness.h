@@ -3,6 +3,19 @@
 #include <windows.h>
 #include <string>
 
+#include "support/message_box_catcher.h"
+#include "support/registry_sandbox.h"
+#include "zone/fake_zone_manager.h"
+
+// A sandboxed registry, the recording zone manager and the message catcher, with
+// the shown settings of a first start.
+struct ZoneFixture {
+    ZoneFixture();
+    RegistrySandbox sandbox;
+    FakeZoneManagerRegistration zone;
+    MessageBoxCatcher messages;
+};
+
 // The catalogue's shown flags (bit i = entry i), as at process start.
 void ResetShownSettings(DWORD mask = 1u << 3);
 // Modeless, so a test can drive it with messages; never shown.

@@ -9,23 +9,9 @@
 
 #include "app/brindle.h"
 #include "app/resource.h"
-#include "support/message_box_catcher.h"
 #include "setup/installer.h"
-#include "support/registry_sandbox.h"
 #include "zone/dialog_harness.h"
-#include "zone/fake_zone_manager.h"
 #include "zone/option_catalogue.h"
-
-namespace {
-
-struct Fixture {
-    Fixture() { ResetShownSettings(); }
-    RegistrySandbox sandbox;
-    FakeZoneManagerRegistration zone;
-    MessageBoxCatcher messages;
-};
-
-} // namespace
 
 TEST_CASE("the stored Options decide the rows, their labels, the layout, the reads and what is saved")
 {
@@ -42,7 +28,7 @@ TEST_CASE("the stored Options decide the rows, their labels, the layout, the rea
     };
     for (const auto& c : cases) {
         CAPTURE(c.options);
-        Fixture fixture;
+        ZoneFixture fixture;
         const DWORD data[2] = {c.options};
         if (c.size)
             WriteValue(HKEY_CURRENT_USER, SettingsKey, "Options", c.type, data, c.size);
@@ -84,7 +70,7 @@ TEST_CASE("the stored Options decide the rows, their labels, the layout, the rea
     }
 }
 
-TEST_CASE_FIXTURE(Fixture, "rows show their choice; a click changes one row only; OK or a double-click writes the "
+TEST_CASE_FIXTURE(ZoneFixture, "rows show their choice; a click changes one row only; OK or a double-click writes the "
                            "checked rows and makes the zone custom")
 {
     // Images: the row icon table's index for Enable, Prompt, Disable and the padlock.
@@ -127,7 +113,7 @@ TEST_CASE_FIXTURE(Fixture, "rows show their choice; a click changes one row only
     CHECK(zone.state.policies[0x1001] == URLPOLICY_DISALLOW);
 }
 
-TEST_CASE_FIXTURE(Fixture, "the place is kept on every close, OK or Cancel")
+TEST_CASE_FIXTURE(ZoneFixture, "the place is kept on every close, OK or Cancel")
 {
     HWND dialog = CreateMainDialog();
     for (int how : {IDOK, IDCANCEL}) {
@@ -152,7 +138,7 @@ TEST_CASE("bad stored values and odd zone policies still give a usable window, a
     GetWindowRect(reference, &usual);
     DestroyWindow(reference);
     for (int i = 0; i < 200; ++i) {
-        Fixture fixture;
+        ZoneFixture fixture;
         fixture.messages.dialogs[IDD_INSTALL] = IDCANCEL;
         for (const char* name : {"Options", "WinPos", "InstFlag"}) {
             std::string data(random() % 60, '\0');

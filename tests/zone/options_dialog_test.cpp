@@ -6,10 +6,7 @@
 
 #include "app/resource.h"
 #include "controls/check_list_box.h"
-#include "support/message_box_catcher.h"
-#include "support/registry_sandbox.h"
 #include "zone/dialog_harness.h"
-#include "zone/fake_zone_manager.h"
 #include "zone/option_catalogue.h"
 
 namespace {
@@ -49,11 +46,9 @@ TEST_CASE("Options lists every setting; OK lays the rows out again from the zone
     };
     for (const auto& c : cases) {
         CAPTURE(c.name);
+        ZoneFixture fixture;
         ResetShownSettings(c.shown);
-        RegistrySandbox sandbox;
-        FakeZoneManagerRegistration zone;
-        zone.state.policies = {{0x1001, 3}, {0x1400, 0}, {0x1607, 0}};
-        MessageBoxCatcher messages;
+        fixture.zone.state.policies = {{0x1001, 3}, {0x1400, 0}, {0x1607, 0}};
         HWND dialog = CreateMainDialog();
         CheckRadioButton(dialog, IDC_FIRST_BUTTON, IDC_FIRST_BUTTON + 2, IDC_FIRST_BUTTON + 1);
         RECT before, after;
@@ -64,7 +59,7 @@ TEST_CASE("Options lists every setting; OK lays the rows out again from the zone
         GetWindowRect(dialog, &after);
         for (int i = 0; i < OptionCount; ++i)
             CHECK(OptionCatalogue[i].visible == ((c.shownAfter >> i) & 1));
-        CHECK(messages.CountOf(IDS_NO_OPTION) == c.refusals);
+        CHECK(fixture.messages.CountOf(IDS_NO_OPTION) == c.refusals);
         CHECK(RowChecks(dialog, 0) == c.firstRow);
         // Only the bottom edge moves: down when a row came.
         CHECK((after.left == before.left && after.top == before.top && after.right == before.right &&

@@ -6,16 +6,12 @@
 #include <oleacc.h>
 
 #include "app/resource.h"
-#include "support/registry_sandbox.h"
 #include "zone/dialog_harness.h"
-#include "zone/fake_zone_manager.h"
 #include "zone/main_dialog.h"
 
 namespace {
-struct Fixture {
-    RegistrySandbox sandbox;
-    FakeZoneManagerRegistration zone;   // row 0 reads Prompt
-    HWND dialog = (ResetShownSettings(), CreateMainDialog());
+struct Fixture : ZoneFixture {   // row 0 reads Prompt
+    HWND dialog = CreateMainDialog();
     ~Fixture() { CloseMainDialog(dialog); }
 };
 } // namespace

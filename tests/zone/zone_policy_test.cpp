@@ -5,10 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "support/message_box_catcher.h"
-#include "support/registry_sandbox.h"
 #include "zone/dialog_harness.h"
-#include "zone/fake_zone_manager.h"
 #include "zone/zone_policy.h"
 
 TEST_CASE("each zone manager failure is told with its own message, and what it stops stays undone")
@@ -29,14 +26,14 @@ TEST_CASE("each zone manager failure is told with its own message, and what it s
     };
     for (const Case& c : cases) {
         INFO(*c.fail.begin());
-        RegistrySandbox sandbox;
-        FakeZoneManagerRegistration zone;
-        MessageBoxCatcher messages;
+        ZoneFixture fixture;
+        FakeZoneState& zone = fixture.zone.state;
+        const MessageBoxCatcher& messages = fixture.messages;
         ResetShownSettings((1 << 3) | (1 << 4));
-        zone.state.policies = {{0x1400, URLPOLICY_ALLOW}, {0x1402, URLPOLICY_DISALLOW}};
+        zone.policies = {{0x1400, URLPOLICY_ALLOW}, {0x1402, URLPOLICY_DISALLOW}};
         HWND dialog = CreateMainDialog();
-        zone.state.fail = c.fail;
-        zone.state.calls.clear();
+        zone.fail = c.fail;
+        zone.calls.clear();
         SendDlgItemMessageA(dialog, 1012, BM_CLICK, 0, 0);
         SendDlgItemMessageA(dialog, 1014, BM_CLICK, 0, 0);
         CHECK(LoadZonePolicies(dialog) == c.loaded);
@@ -44,11 +41,11 @@ TEST_CASE("each zone manager failure is told with its own message, and what it s
         CHECK(RowChecks(dialog, 1) == (c.loaded ? "001" : "100"));
         CHECK(ApplyZonePolicies(dialog) == c.applied);
         std::string writes;
-        for (const std::string& call : zone.state.calls)
+        for (const std::string& call : zone.calls)
             writes += call.rfind("Set ", 0) == 0 ? call + " " : "";
         CHECK(writes == c.writes);
         // Load and apply each release the manager they got.
-        CHECK(std::count(zone.state.calls.begin(), zone.state.calls.end(), "Release") == (c.loaded ? 2 : 0));
+        CHECK(std::count(zone.calls.begin(), zone.calls.end(), "Release") == (c.loaded ? 2 : 0));
         REQUIRE(messages.caught.size() == c.messages.size());
         for (size_t i = 0; i < c.messages.size(); ++i) {
             CHECK(messages.caught[i].text == MessageText(c.messages[i]));
