@@ -16,6 +16,23 @@ HINSTANCE WINAPI RecordOpen(HWND parent, LPCSTR verb, LPCSTR file, LPCSTR parame
     return nullptr;
 }
 
+// Fonts made less fonts deleted (GetGuiResources answers 0 under Wine), counted on
+// the way to the real functions, which this program's imports no longer reach.
+int g_fonts;
+FARPROC g_createFont, g_deleteObject;
+
+HFONT WINAPI CountCreated(const LOGFONTA* look)
+{
+    ++g_fonts;
+    return reinterpret_cast<decltype(&CreateFontIndirectA)>(reinterpret_cast<void*>(g_createFont))(look);
+}
+
+BOOL WINAPI CountDeleted(HGDIOBJ object)
+{
+    g_fonts -= GetObjectType(object) == OBJ_FONT;
+    return reinterpret_cast<decltype(&DeleteObject)>(reinterpret_cast<void*>(g_deleteObject))(object);
+}
+
 } // namespace
 
 TEST_CASE("the address opens on a press on the label and a release on its text, the capture held")
@@ -46,4 +63,22 @@ TEST_CASE("the address opens on a press on the label and a release on its text, 
         CHECK(g_opened == c.opened);
         DestroyWindow(label);
     }
+}
+
+TEST_CASE("every paint deletes the underlined font it made")
+{
+    HWND label = CreateWindowA("STATIC", "https://www.talvane.example/", WS_CHILD | SS_NOTIFY, 0, 0, 400, 20, g_parent,
+                               reinterpret_cast<HMENU>(1058), nullptr, nullptr);
+    REQUIRE(SubclassHyperlink(g_parent, 1058, 130) == 1);
+    const ImportPatch create("gdi32", "CreateFontIndirectA", reinterpret_cast<const void*>(CountCreated));
+    const ImportPatch remove("gdi32", "DeleteObject", reinterpret_cast<const void*>(CountDeleted));
+    g_createFont = create.original;
+    g_deleteObject = remove.original;
+    for (int paint = 0; paint < 50; ++paint) {
+        InvalidateRect(label, nullptr, FALSE);
+        SendMessageA(label, WM_PAINT, 0, 0);
+    }
+    CHECK(g_fonts == 0);
+    CHECK(!create.slots.empty());
+    DestroyWindow(label);
 }
