@@ -82,3 +82,30 @@ TEST_CASE("every paint deletes the underlined font it made")
     CHECK(!create.slots.empty());
     DestroyWindow(label);
 }
+
+TEST_CASE("the text box a paint records: centred, right and left, in labels 49 and 50 pixels wider than the text")
+{
+    HWND label = CreateWindowA("STATIC", "https://www.talvane.example/", WS_CHILD, 0, 0, 400, 20, g_parent, nullptr,
+                               nullptr, nullptr);
+    HDC dc = GetDC(label);
+    SIZE text;
+    HGDIOBJ old = SelectObject(dc, GetStockObject(SYSTEM_FONT));   // the label's font: it has none of its own
+    GetTextExtentPoint32A(dc, "https://www.talvane.example/", 28, &text);
+    SelectObject(dc, old);
+    const struct { DWORD align; LONG extra, left, right; } cases[] = {
+        {SS_CENTER, 50, 25, text.cx + 25}, {SS_CENTER, 49, 24, text.cx + 25},   // the odd pixel goes right
+        {SS_RIGHT, 50, 50, text.cx + 50}, {SS_LEFT, 50, 0, text.cx}};
+    for (const auto& c : cases) {
+        CAPTURE(c.align);
+        SetWindowLongPtrA(label, GWL_STYLE, WS_CHILD | c.align);
+        SetWindowPos(label, nullptr, 0, 0, text.cx + c.extra, 20, SWP_NOMOVE | SWP_NOZORDER);
+        HyperlinkState state = {};
+        PaintHyperlink(label, dc, &state);
+        CHECK(state.align == LONG(c.align));
+        CHECK(state.textRect.left == c.left);
+        CHECK(state.textRect.right == c.right);
+        CHECK((state.textRect.top == 0 && state.textRect.bottom == text.cy));
+    }
+    ReleaseDC(label, dc);
+    DestroyWindow(label);
+}
