@@ -75,8 +75,7 @@ TEST_CASE("check list box: toggles and notifies per gesture; item height; a draw
     for (int x = 0; x < 60; ++x)
         for (int y = 0; y < 16; ++y)
             (x >= 1 && x < 15 && y >= 1 && y < 15 ? inside : outside) += GetPixel(dc, x, y) != GetPixel(dc, x + 60, y);
-    CHECK(inside > 0);
-    CHECK(outside == 0);
+    CHECK((inside > 0 && outside == 0));
     DeleteObject(SelectObject(dc, previous));
     DeleteDC(dc);
     DestroyWindow(dialog);

@@ -138,14 +138,12 @@ TEST_CASE("a first start installs and opens, Options adds rows that stay, /u whi
         HWND main = run.Window("Brindle", 1051);
         REQUIRE(main);   // not message 121, also when the copy would go onto itself
         CHECK(ReadBytes(installed) == ReadBytes(ProgramPath()));
-        // A first start shows one row; the second start keeps the four chosen at the first.
         const bool first = exe == ProgramPath();
-        CHECK(ShownRows(main) == (first ? 1 : 4));
+        CHECK(ShownRows(main) == (first ? 1 : 4));   // the second start keeps the rows the first chose
         Press(main, 1051);
         HWND options = run.Window("Options", 1051), list = GetDlgItem(options, 1051);
         REQUIRE(options);
-        // Items 0, 5 and 9 toggled from the keyboard; the list has the focus and item 0.
-        for (WPARAM key : {VK_SPACE, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_SPACE, VK_END, VK_SPACE})
+        for (WPARAM key : {VK_SPACE, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_SPACE, VK_END, VK_SPACE})   // 0, 5, 9
             PostMessageA(list, WM_KEYDOWN, key, 0);
         Press(options, IDOK);
         CHECK(WaitUntil([&] { return ShownRows(main) == (first ? 4 : 1); }));

@@ -41,8 +41,7 @@ TEST_CASE("Options lists every setting; OK lays the rows out again from the zone
     const struct { const char* name; DWORD shown; std::vector<WPARAM> script; DWORD shownAfter; size_t refusals;
                    std::string firstRow; /* after choosing Prompt there, unapplied */ } cases[] = {
         {"Space checks the first setting, OK", 0x208, {VK_SPACE, IDOK}, 0x209, 0, "001"},
-        {"all unchecked: OK refused, Cancel", 0x008, {VK_DOWN, VK_DOWN, VK_DOWN, VK_SPACE, IDOK, IDCANCEL}, 0x008, 1,
-         "010"},
+        {"none checked: OK refused, Cancel", 0x008, {VK_DOWN, VK_DOWN, VK_DOWN, VK_SPACE, IDOK, IDCANCEL}, 0x008, 1, "010"},
     };
     for (const auto& c : cases) {
         CAPTURE(c.name);
