@@ -52,8 +52,7 @@ TEST_CASE("check list box: toggles and notifies per gesture; item height; a draw
         }
         if (c.key)
             SendMessageA(list, WM_KEYDOWN, c.key, 0);
-        CHECK(GetCheckListItemState(list, 1) == c.toggled);
-        CHECK(g_toggles == c.toggled);
+        CHECK((GetCheckListItemState(list, 1) == c.toggled && g_toggles == c.toggled));
     }
     // Items are as high as the dialog font, and at least 16 pixels.
     for (int height : {13, 20}) {
