@@ -54,8 +54,7 @@ TEST_CASE("check list box: toggles and notifies per gesture; item height; a draw
             SendMessageA(list, WM_KEYDOWN, c.key, 0);
         CHECK((GetCheckListItemState(list, 1) == c.toggled && g_toggles == c.toggled));
     }
-    // Items are as high as the dialog font, and at least 16 pixels.
-    for (int height : {13, 20}) {
+    for (int height : {13, 20}) {   // items as high as the dialog's font, and at least 16 pixels
         g_font = CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Tahoma");
         MEASUREITEMSTRUCT measure = {};
         MeasureCheckListItem(list, &measure);

@@ -113,8 +113,7 @@ struct Brdl {
     PROCESS_INFORMATION info = {};
 };
 
-// Rows 1 to n show and row n + 1 does not.
-bool ShowsRows(HWND main, int n)
+bool ShowsRows(HWND main, int n)   // rows 1 to n, and no more
 {
     return IsWindowVisible(GetDlgItem(main, 1000 + n)) && !IsWindowVisible(GetDlgItem(main, 1001 + n));
 }
@@ -136,15 +135,14 @@ TEST_CASE("a first start installs and opens, Options adds rows that stay, /u whi
         HWND main = run.Window("Brindle", 1051);
         REQUIRE(main);   // not message 121, also when the copy would go onto itself
         CHECK(ReadBytes(installed) == ReadBytes(ProgramPath()));
-        const bool first = exe == ProgramPath();
-        CHECK(ShowsRows(main, first ? 1 : 4));   // the second start keeps the rows the first chose
+        CHECK(ShowsRows(main, exe == installed ? 4 : 1));   // the second start keeps the rows the first chose
         Press(main, 1051);
         HWND options = run.Window("Options", 1051), list = GetDlgItem(options, 1051);
         REQUIRE(options);
         for (WPARAM key : {VK_SPACE, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_SPACE, VK_END, VK_SPACE})   // 0, 5, 9
             PostMessageA(list, WM_KEYDOWN, key, 0);
         Press(options, IDOK);
-        CHECK(WaitUntil([&] { return ShowsRows(main, first ? 4 : 1); }));
+        CHECK(WaitUntil([&] { return ShowsRows(main, exe == installed ? 1 : 4); }));
         ShowWindow(main, SW_MINIMIZE);
         REQUIRE(WaitUntil([&] { return IsIconic(main) != FALSE; }));
         CHECK(Brdl(installed, " /u").Ends(true));

@@ -38,13 +38,13 @@ void CALLBACK PlayScript(HWND, UINT, UINT_PTR timer, DWORD)
 
 TEST_CASE("Options lists every setting; OK lays the rows out again from the zone, Cancel and refusals change nothing")
 {
-    const struct { const char* name; DWORD shown; std::vector<WPARAM> script; DWORD shownAfter; size_t refusals;
-                   std::string firstRow; /* after choosing Prompt there, unapplied */ } cases[] = {
-        {"Space checks the first setting, OK", 0x208, {VK_SPACE, IDOK}, 0x209, 0, "001"},
-        {"none checked: OK refused, Cancel", 0x008, {VK_DOWN, VK_DOWN, VK_DOWN, VK_SPACE, IDOK, IDCANCEL}, 0x008, 1, "010"},
+    // firstRow: the first row after the dialog, Prompt having been chosen there and not applied.
+    const struct { DWORD shown; std::vector<WPARAM> script; DWORD shownAfter; size_t refusals; std::string firstRow; } cases[] = {
+        {0x208, {VK_SPACE, IDOK}, 0x209, 0, "001"},                                         // Space checks one, OK
+        {0x008, {VK_DOWN, VK_DOWN, VK_DOWN, VK_SPACE, IDOK, IDCANCEL}, 0x008, 1, "010"},   // none: refused, Cancel
     };
     for (const auto& c : cases) {
-        CAPTURE(c.name);
+        CAPTURE(c.shown);
         ZoneFixture fixture;
         ResetShownSettings(c.shown);
         fixture.zone.state.policies = {{0x1001, 3}, {0x1400, 0}, {0x1607, 0}};
