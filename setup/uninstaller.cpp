@@ -12,7 +12,8 @@ namespace {
 
 constexpr char TalvaneKey[] = "Software\\Talvane";
 
-constexpr char RepeatLine[] = "set BrdlTries=0\r\n:Repeat\r\n";
+// The try counter, and the loop the retry line goes back to.
+constexpr char StartLines[] = "set BrdlTries=0\r\n:Repeat\r\n";
 constexpr char DeleteFormat[] = "del \"%s\"\r\n";
 // A file that cannot go (read-only, held open, in a folder the user may not write)
 // would keep a hidden command processor spinning: each retry waits a second
@@ -33,7 +34,7 @@ constexpr std::size_t LongestLine(std::size_t formatSize)
 }
 
 // Six lines and the terminator that wsprintfA writes behind the last.
-constexpr std::size_t ScriptBound = (sizeof RepeatLine - 1) + 2 * LongestLine(sizeof DeleteFormat) +
+constexpr std::size_t ScriptBound = (sizeof StartLines - 1) + 2 * LongestLine(sizeof DeleteFormat) +
                                     LongestLine(sizeof RepeatIfExistsFormat) +
                                     LongestLine(sizeof RemoveFolderFormat) + 1;
 static_assert(ScriptBound <= UninstallScriptSize, "any two paths fit the script buffer");
@@ -140,8 +141,8 @@ std::size_t ComposeUninstallScript(const char* exePath, const char* scriptPath, 
 {
     if (size < UninstallScriptSize || std::strlen(exePath) >= MAX_PATH || std::strlen(scriptPath) >= MAX_PATH)
         return 0;
-    std::memcpy(script, RepeatLine, sizeof RepeatLine);
-    std::size_t length = sizeof RepeatLine - 1;
+    std::memcpy(script, StartLines, sizeof StartLines);
+    std::size_t length = sizeof StartLines - 1;
     length = AppendLine(script, length, DeleteFormat, exePath);
     length = AppendLine(script, length, RepeatIfExistsFormat, exePath);
     // The folder, without its trailing backslash; a bare file name has none to remove.

@@ -58,6 +58,16 @@ HWND FindVisible(const char* title)
     return search.found;
 }
 
+// Control id (as text) of the visible window titled title; says so when there is none.
+HWND FindControl(const char* title, const char* id)
+{
+    HWND window = FindVisible(title);
+    HWND control = window ? GetDlgItem(window, std::atoi(id)) : nullptr;
+    if (!control)
+        std::fprintf(stderr, "walkthrough: no control %s in window \"%s\"\n", id, title);
+    return control;
+}
+
 HWND WaitForWindow(const char* title)
 {
     for (DWORD waited = 0; waited < kTimeoutMs; waited += 100) {
@@ -183,12 +193,9 @@ int main(int argc, char** argv)
         return 0;
     }
     if (std::strcmp(step, "click") == 0 && argc == 6) {
-        HWND window = FindVisible(title);
-        HWND list = window ? GetDlgItem(window, std::atoi(argv[4])) : nullptr;
-        if (!list) {
-            std::fprintf(stderr, "walkthrough: no list %s in \"%s\"\n", argv[4], title);
+        HWND list = FindControl(title, argv[4]);
+        if (!list)
             return 1;
-        }
         // The square is the item's leftmost square, one pixel inside; aim at its middle.
         const int index = std::atoi(argv[5]);
         const int height = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
@@ -199,12 +206,10 @@ int main(int argc, char** argv)
         return 0;
     }
     if (std::strcmp(step, "choose") == 0 && argc == 5) {
-        HWND window = FindVisible(title);
-        HWND button = window ? GetDlgItem(window, std::atoi(argv[4])) : nullptr;
-        if (!button) {
-            std::fprintf(stderr, "walkthrough: no button %s in window \"%s\"\n", argv[4], title);
+        HWND button = FindControl(title, argv[4]);
+        if (!button)
             return 1;
-        }
+        HWND window = GetParent(button);
         SetForegroundWindow(window);
         PointAt(button);
         Sleep(100);
@@ -223,12 +228,9 @@ int main(int argc, char** argv)
         return 0;
     }
     if (std::strcmp(step, "hover") == 0 && argc == 5) {
-        HWND window = FindVisible(title);
-        HWND control = window ? GetDlgItem(window, std::atoi(argv[4])) : nullptr;
-        if (!control) {
-            std::fprintf(stderr, "walkthrough: no control %s in window \"%s\"\n", argv[4], title);
+        HWND control = FindControl(title, argv[4]);
+        if (!control)
             return 1;
-        }
         PointAt(control);
         HWND tooltip = nullptr;
         for (DWORD waited = 0; !tooltip && waited < kTimeoutMs; waited += 100) {
@@ -241,7 +243,7 @@ int main(int argc, char** argv)
         }
         Sleep(kTooltipMs);   // its fade-in and painting
         RECT both, tip;
-        GetWindowRect(window, &both);
+        GetWindowRect(GetParent(control), &both);
         GetWindowRect(tooltip, &tip);
         UnionRect(&both, &both, &tip);
         PrintRect(both);
