@@ -9,19 +9,18 @@
 #include <string>
 #include <vector>
 
-#include "support/files.h"
-#include "support/registry_sandbox.h"
+#include "support/sandbox.h"
 
 namespace {
 
 std::vector<DWORD> g_ours = {GetCurrentProcessId()};   // this driver and every brdl.exe it started
 std::vector<std::string> g_foreign;                    // titles of windows other processes showed
 
-std::string ProgramPath()
+std::string Text(HWND window)
 {
-    std::string path = std::string("Z:") + BRDL_EXE;   // under Wine, Z: is the Unix root
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
+    char text[512] = "";   // sent, not GetWindowText: the window is another process's
+    SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
 }
 
 // Calls found(window, its process) for every visible top-level window.
@@ -33,13 +32,6 @@ void ForEachWindow(const std::function<void(HWND, DWORD)>& found)
         if (IsWindowVisible(window))
             found(window, process);
     }
-}
-
-std::string Text(HWND window)
-{
-    char text[512] = "";   // sent, not GetWindowText: the window is another process's
-    SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    return text;
 }
 
 // Dispatches this thread's messages until done() holds, 30 s unless told.
@@ -81,7 +73,6 @@ struct Brdl {
         CloseHandle(info.hThread);
         CloseHandle(info.hProcess);
     }
-    bool Running() const { return WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT; }
 
     // Its window titled title that holds control id; nullptr when the process ends first.
     HWND Window(const std::string& title, int id)
@@ -92,18 +83,18 @@ struct Brdl {
                 if (process == info.dwProcessId && GetDlgItem(window, id) && Text(window) == title)
                     found = window;
             });
-            return found || !Running();
+            return found || WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0;
         });
         return found;
     }
 
-    // Ends by itself with exit code 0; quietly: showing no window.
+    // Ends by itself with exit code 0; quietly: having shown no window.
     bool Ends(bool quietly = false)
     {
         bool shown = false;
         WaitUntil([&] {
             ForEachWindow([&](HWND, DWORD process) { shown |= process == info.dwProcessId; });
-            return !Running();
+            return WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0;
         });
         DWORD code = STILL_ACTIVE;
         GetExitCodeProcess(info.hProcess, &code);
@@ -112,6 +103,13 @@ struct Brdl {
 
     PROCESS_INFORMATION info = {};
 };
+
+// Under Wine, Z: is the Unix root.
+const std::string g_built = [] {
+    std::string path = std::string("Z:") + BRDL_EXE;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}();
 
 bool ShowsRows(HWND main, int n)   // rows 1 to n, and no more
 {
@@ -126,7 +124,7 @@ TEST_CASE("a first start installs and opens, Options adds rows that stay, /u whi
     char programFiles[MAX_PATH] = "";
     SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, programFiles);
     const std::string installed = std::string(programFiles) + "\\BRDL\\brdl.EXE";
-    for (const std::string& exe : {ProgramPath(), installed}) {
+    for (const std::string& exe : {g_built, installed}) {
         CAPTURE(exe);
         Brdl run(exe);
         HWND dialog = run.Window("Install Brindle", 1059);
@@ -134,7 +132,7 @@ TEST_CASE("a first start installs and opens, Options adds rows that stay, /u whi
         Press(dialog, IDOK);
         HWND main = run.Window("Brindle", 1051);
         REQUIRE(main);   // not message 121, also when the copy would go onto itself
-        CHECK(ReadBytes(installed) == ReadBytes(ProgramPath()));
+        CHECK(ReadBytes(installed) == ReadBytes(g_built));
         CHECK(ShowsRows(main, exe == installed ? 4 : 1));   // the second start keeps the rows the first chose
         Press(main, 1051);
         HWND options = run.Window("Options", 1051), list = GetDlgItem(options, 1051);
@@ -166,7 +164,7 @@ TEST_CASE("/u removes the keys, then a hidden script the program and its folder,
         CAPTURE(readOnly);
         const std::string folder = readOnly ? "C:\\Kept" : "C:\\100% Tools", exe = folder + "\\brdl.EXE";
         CreateDirectoryA(folder.c_str(), nullptr);
-        REQUIRE(CopyFileA(ProgramPath().c_str(), exe.c_str(), FALSE));
+        REQUIRE(CopyFileA(g_built.c_str(), exe.c_str(), FALSE));
         SetFileAttributesA(exe.c_str(), readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
         WriteDword(HKEY_CURRENT_USER, "Software\\Talvane\\BRDL", "InstFlag", 2);
         Brdl run(exe, readOnly ? " /U" : " /u");   // either case asks to uninstall

@@ -8,9 +8,8 @@
 #include "app/brindle.h"
 #include "app/resource.h"
 #include "setup/installer.h"
-#include "support/files.h"
 #include "support/message_box_catcher.h"
-#include "support/registry_sandbox.h"
+#include "support/sandbox.h"
 
 namespace {
 
@@ -38,7 +37,7 @@ TEST_CASE("the gate: any InstFlag that reads into 4 bytes means installed; else 
         MessageBoxCatcher catcher;
         catcher.dialogs[IDD_INSTALL] = IDCANCEL;
         if (c.size)
-            WriteValue(HKEY_CURRENT_USER, SettingsKey, "InstFlag", c.type, c.data, c.size);
+            RegSetKeyValueA(HKEY_CURRENT_USER, SettingsKey, "InstFlag", c.type, c.data, c.size);
         CHECK(ReadInstallScope() == c.scope);
         CHECK(RunInstallerIfNeeded() == c.passes);
         CHECK(catcher.caught.size() == 1u - c.passes);
@@ -106,8 +105,7 @@ TEST_CASE("an installation copies the program and registers it under its scope's
             CHECK(RawValue(root, value[0].c_str(), value[1].c_str(), &type) == value[2] + '\0');
             CHECK(type == REG_SZ);
         }
-        DWORD flag = 0;
-        CHECK((ReadDword(HKEY_CURRENT_USER, SettingsKey, "InstFlag", &flag) && flag == InstallScope));
+        CHECK(DwordValue(HKEY_CURRENT_USER, SettingsKey, "InstFlag") == InstallScope);
         RegDeleteTreeA(root, "Software");
         RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Talvane");
         CHECK(NothingRegistered());   // and nothing under the other root

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "setup/path_utils.h"
-#include "support/files.h"
+#include "support/sandbox.h"
 
 TEST_CASE("path helpers: roots, folder trees that cannot be made, a cut executable path")
 {

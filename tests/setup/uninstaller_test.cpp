@@ -6,9 +6,8 @@
 #include "app/resource.h"
 #include "setup/installer.h"
 #include "setup/uninstaller.h"
-#include "support/files.h"
 #include "support/message_box_catcher.h"
-#include "support/registry_sandbox.h"
+#include "support/sandbox.h"
 
 TEST_CASE("the uninstall script names exactly its files, every % doubled, and gives up after a minute")
 {
@@ -60,7 +59,7 @@ TEST_CASE("RunUninstall asks first, then removes the keys of the installed scope
         WriteDword(HKEY_CURRENT_USER, "Software\\Talvane\\BRDL\\Sub\\Deeper", "x", 1);
         WriteDword(HKEY_CURRENT_USER, "Software\\Talvane\\Other", "x", 1);
         if (c.flag)
-            WriteValue(HKEY_CURRENT_USER, SettingsKey, "InstFlag", REG_DWORD, c.flag, 4);
+            RegSetKeyValueA(HKEY_CURRENT_USER, SettingsKey, "InstFlag", REG_DWORD, c.flag, 4);
         RunUninstall();
         CHECK(catcher.CountOf(IDS_CONFIRM_UNINSTALL) == c.asked);
         const HKEY other = c.root == HKEY_CURRENT_USER ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
@@ -71,7 +70,7 @@ TEST_CASE("RunUninstall asks first, then removes the keys of the installed scope
         CHECK(KeyExists(HKEY_CURRENT_USER, "Software\\Talvane\\Other"));   // not ours
         RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Talvane\\Other");
         if (c.removed) {   // left empty, Software\Talvane goes too
-            WriteValue(HKEY_CURRENT_USER, SettingsKey, "InstFlag", REG_DWORD, c.flag, 4);
+            RegSetKeyValueA(HKEY_CURRENT_USER, SettingsKey, "InstFlag", REG_DWORD, c.flag, 4);
             RunUninstall();
             CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Talvane"));
         }

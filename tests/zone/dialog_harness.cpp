@@ -4,7 +4,6 @@
 #include "app/resource.h"
 #include "zone/main_dialog.h"
 #include "zone/option_catalogue.h"
-#include "zone/row_layout.h"
 
 void ResetShownSettings(DWORD mask)
 {
@@ -15,6 +14,30 @@ void ResetShownSettings(DWORD mask)
 ZoneFixture::ZoneFixture()
 {
     ResetShownSettings();
+    WriteDword(HKEY_CURRENT_USER, ZoneKey, "CurrentLevel", URLTEMPLATE_MEDIUM);
+    for (const ZoneOption& option : OptionCatalogue)
+        SetPolicy(option.urlAction, URLPOLICY_QUERY);
+}
+
+namespace {
+
+std::string ValueName(DWORD action)
+{
+    char name[16];
+    wsprintfA(name, "%lX", action);
+    return name;
+}
+
+} // namespace
+
+void SetPolicy(DWORD action, DWORD policy)
+{
+    WriteDword(HKEY_CURRENT_USER, ZoneKey, ValueName(action).c_str(), policy);
+}
+
+DWORD PolicyOf(DWORD action)
+{
+    return DwordValue(HKEY_CURRENT_USER, ZoneKey, ValueName(action).c_str());
 }
 
 HWND CreateMainDialog()
@@ -40,34 +63,10 @@ void PumpMessages()
     }
 }
 
-int ImageOf(HWND dialog, int id)
-{
-    const bool button = id < IDC_FIRST_STATUS;
-    const LRESULT image = SendDlgItemMessageA(dialog, id, button ? BM_GETIMAGE : STM_GETIMAGE, IMAGE_ICON, 0);
-    for (int index = 0; index < 8; ++index)
-        if (image && image == reinterpret_cast<LRESULT>(RowIcon(index)))
-            return index;
-    return -1;
-}
-
 std::string RowChecks(HWND dialog, int row)
 {
     std::string checks;
     for (int c = 0; c < 3; ++c)
         checks += IsDlgButtonChecked(dialog, IDC_FIRST_BUTTON + 3 * row + c) == BST_CHECKED ? '1' : '0';
     return checks;
-}
-
-RECT ControlRect(HWND dialog, int id)
-{
-    RECT rect;
-    GetControlRect(GetDlgItem(dialog, id), &rect);
-    return rect;
-}
-
-int UnitsDown(HWND dialog, int units)
-{
-    RECT rect = {0, units, 0, 0};
-    MapDialogRect(dialog, &rect);
-    return rect.top;
 }

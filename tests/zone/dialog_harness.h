@@ -1,20 +1,26 @@
-// The real main dialog, created from its template and driven in-process.
+// The real main dialog, created from its template and driven in-process, against
+// Wine's own zone manager in a sandboxed registry.
 #pragma once
 #include <windows.h>
+#include <urlmon.h>
 #include <string>
 
 #include "support/message_box_catcher.h"
-#include "support/registry_sandbox.h"
-#include "zone/fake_zone_manager.h"
+#include "support/sandbox.h"
 
-// A sandboxed registry, the recording zone manager and the message catcher, with
-// the shown settings of a first start.
+constexpr char ZoneKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\3";
+
+// A sandboxed registry with zone 3 at Medium and every setting on Prompt, the
+// message catcher, and the shown settings of a first start.
 struct ZoneFixture {
     ZoneFixture();
     RegistrySandbox sandbox;
-    FakeZoneManagerRegistration zone;
     MessageBoxCatcher messages;
 };
+
+// The user's zone 3 policy of action; PolicyOf answers ~0u when none is stored.
+void SetPolicy(DWORD action, DWORD policy);
+DWORD PolicyOf(DWORD action);
 
 // The catalogue's shown flags (bit i = entry i), as at process start.
 void ResetShownSettings(DWORD mask = 1u << 3);
@@ -23,10 +29,5 @@ HWND CreateMainDialog();
 // Ends it as the user would (IDOK or IDCANCEL), then destroys it, which saves the settings.
 void CloseMainDialog(HWND dialog, int how = IDCANCEL);
 void PumpMessages();
-// Which row icon a button or padlock shows: its index in the dialog's table, -1 for none.
-int ImageOf(HWND dialog, int id);
 // The three check states of a row as "100", "010", "001" or "000".
 std::string RowChecks(HWND dialog, int row);
-// The control's rectangle in the client area, and dialog units down as pixels.
-RECT ControlRect(HWND dialog, int id);
-int UnitsDown(HWND dialog, int units);

@@ -47,7 +47,7 @@ TEST_CASE("Options lists every setting; OK lays the rows out again from the zone
         CAPTURE(c.shown);
         ZoneFixture fixture;
         ResetShownSettings(c.shown);
-        fixture.zone.state.policies = {{0x1001, 3}, {0x1400, 0}, {0x1607, 0}};
+        SetPolicy(0x1001, URLPOLICY_DISALLOW);
         HWND dialog = CreateMainDialog();
         CheckRadioButton(dialog, IDC_FIRST_BUTTON, IDC_FIRST_BUTTON + 2, IDC_FIRST_BUTTON + 1);
         RECT before, after;

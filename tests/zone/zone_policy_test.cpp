@@ -1,79 +1,164 @@
-// Failures of the zone manager, and the round trip through Wine's own.
+// What the rows read from the zone and write to it, through Wine's own zone manager
+// with single methods replaced: as Windows' own, or failing.
 #include <doctest/doctest.h>
 
-#include <algorithm>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "app/resource.h"
+#include "support/import_patch.h"
 #include "zone/dialog_harness.h"
+#include "zone/main_dialog.h"
+#include "zone/option_catalogue.h"
 #include "zone/zone_policy.h"
+
+namespace {
+
+// Points method `slot` of the zone manager's method table, which every manager of
+// the process shares, the product's included, at standIn while it lives.
+struct ZoneMethodPatch {
+    ZoneMethodPatch(int slot, const void* standIn)
+    {
+        IInternetZoneManager* manager = nullptr;
+        CoCreateInstance(CLSID_InternetZoneManager, nullptr, CLSCTX_INPROC_SERVER, IID_IInternetZoneManager,
+                         reinterpret_cast<void**>(&manager));
+        method = *reinterpret_cast<void***>(manager) + slot;
+        manager->Release();
+        DWORD access;
+        VirtualProtect(method, sizeof *method, PAGE_READWRITE, &access);
+        original = std::exchange(*method, const_cast<void*>(standIn));
+    }
+    ~ZoneMethodPatch() { *method = original; }
+    void** method;
+    void* original;
+};
+enum { GetZoneAttributesSlot = 3, SetZoneAttributesSlot = 4, SetZoneActionPolicySlot = 8 };
+
+HRESULT WINAPI NoManager(REFCLSID, IUnknown*, DWORD, REFIID, void** object)
+{
+    *object = nullptr;
+    return REGDB_E_CLASSNOTREG;
+}
+
+HRESULT STDMETHODCALLTYPE FailAttributes(IInternetZoneManager*, DWORD, ZONEATTRIBUTES*)
+{
+    return E_FAIL;
+}
+
+HRESULT STDMETHODCALLTYPE FailPolicy(IInternetZoneManager*, DWORD, DWORD, BYTE*, DWORD, URLZONEREG)
+{
+    return E_FAIL;
+}
+
+std::string g_written;   // "action=policy " for each write Windows' zone manager takes
+
+HRESULT STDMETHODCALLTYPE WriteAsWindows(IInternetZoneManager*, DWORD zone, DWORD action, BYTE* policy, DWORD size,
+                                         URLZONEREG scope)
+{
+    if (zone != URLZONE_INTERNET || size != sizeof(DWORD) || scope != URLZONEREG_HKCU)
+        return E_INVALIDARG;
+    char write[32];
+    wsprintfA(write, "%lX=%lu ", action, *reinterpret_cast<DWORD*>(policy));
+    g_written += write;
+    return S_OK;
+}
+
+} // namespace
 
 TEST_CASE("each zone manager failure is told with its own message, and what it stops stays undone")
 {
-    struct Case {
-        std::set<std::string> fail;
+    const struct {
+        int slot;                     // the failing method; -1: no manager, 0: no stored Active scripting
+        const void* standIn;
         int loaded, applied;
         std::vector<UINT> messages;   // the load's, then the apply's
         const char* firstRow;         // after the load; it was clicked to Prompt before
-        const char* writes;
+        DWORD written;                // Active scripting after Prompt is chosen and applied
+    } cases[] = {
+        {-1, nullptr, 0, 0, {114, 114}, "010", URLPOLICY_ALLOW},
+        {GetZoneAttributesSlot, reinterpret_cast<const void*>(FailAttributes), 1, 0, {115}, "100", URLPOLICY_ALLOW},
+        {SetZoneAttributesSlot, reinterpret_cast<const void*>(FailAttributes), 1, 0, {116}, "100", URLPOLICY_ALLOW},
+        {0, nullptr, 1, 1, {117}, "010", URLPOLICY_QUERY},   // the other row is still read
+        {SetZoneActionPolicySlot, reinterpret_cast<const void*>(FailPolicy), 1, 1, {118, 118}, "100", URLPOLICY_ALLOW},
     };
-    const Case cases[] = {
-        {{"Create"}, 0, 0, {114, 114}, "010", ""},
-        {{"GetAttributes"}, 1, 0, {115}, "100", ""},
-        {{"SetAttributes"}, 1, 0, {116}, "100", ""},
-        {{"Get 1400"}, 1, 1, {117}, "010", "Set 1400 Set 1402 "},   // the other row is still read
-        {{"Set 1400", "Set 1402"}, 1, 1, {118, 118}, "100", "Set 1400 Set 1402 "},
-    };
-    for (const Case& c : cases) {
-        INFO(*c.fail.begin());
+    for (const auto& c : cases) {
+        CAPTURE(c.slot);
         ZoneFixture fixture;
-        FakeZoneState& zone = fixture.zone.state;
-        const MessageBoxCatcher& messages = fixture.messages;
         ResetShownSettings((1 << 3) | (1 << 4));
-        zone.policies = {{0x1400, URLPOLICY_ALLOW}, {0x1402, URLPOLICY_DISALLOW}};
+        SetPolicy(0x1400, URLPOLICY_ALLOW);
+        SetPolicy(0x1402, URLPOLICY_DISALLOW);
         HWND dialog = CreateMainDialog();
-        zone.fail = c.fail;
-        zone.calls.clear();
+        std::optional<ImportPatch> create;
+        std::optional<ZoneMethodPatch> method;
+        if (c.slot < 0)
+            create.emplace("ole32", "CoCreateInstance", reinterpret_cast<const void*>(NoManager));
+        else if (c.slot > 0)
+            method.emplace(c.slot, c.standIn);
+        else
+            RegDeleteKeyValueA(HKEY_CURRENT_USER, ZoneKey, "1400");
         SendDlgItemMessageA(dialog, 1012, BM_CLICK, 0, 0);
         SendDlgItemMessageA(dialog, 1014, BM_CLICK, 0, 0);
         CHECK(LoadZonePolicies(dialog) == c.loaded);
         CHECK(RowChecks(dialog, 0) == c.firstRow);
         CHECK(RowChecks(dialog, 1) == (c.loaded ? "001" : "100"));
+        SendDlgItemMessageA(dialog, 1012, BM_CLICK, 0, 0);
         CHECK(ApplyZonePolicies(dialog) == c.applied);
-        std::string writes;
-        for (const std::string& call : zone.calls)
-            writes += call.rfind("Set ", 0) == 0 ? call + " " : "";
-        CHECK(writes == c.writes);
-        // Load and apply each release the manager they got.
-        CHECK(std::count(zone.calls.begin(), zone.calls.end(), "Release") == (c.loaded ? 2 : 0));
-        REQUIRE(messages.caught.size() == c.messages.size());
+        CHECK(PolicyOf(0x1400) == c.written);
+        REQUIRE(fixture.messages.caught.size() == c.messages.size());
         for (size_t i = 0; i < c.messages.size(); ++i) {
-            CHECK(messages.caught[i].text == MessageText(c.messages[i]));
-            CHECK(messages.caught[i].caption == "Brindle");
-            CHECK(messages.caught[i].type == (MB_OK | MB_ICONEXCLAMATION));
-            CHECK(messages.caught[i].owner == dialog);
+            const CaughtMessage& message = fixture.messages.caught[i];
+            CHECK(message.text == MessageText(c.messages[i]));
+            CHECK(message.caption == "Brindle");
+            CHECK(message.type == (MB_OK | MB_ICONEXCLAMATION));
+            CHECK(message.owner == dialog);
         }
         CloseMainDialog(dialog);
     }
 }
 
-TEST_CASE("Wine's zone manager: a policy it cannot write goes to the user's zone key, and is read back")
+TEST_CASE_FIXTURE(ZoneFixture, "rows show their choice; a click changes one row only; OK or a double-click writes the "
+                           "checked rows and makes the zone custom")
 {
-    constexpr char ZoneKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\3";
-    RegistrySandbox sandbox;
-    MessageBoxCatcher messages;
-    ResetShownSettings(1 << 3);
-    WriteDword(HKEY_CURRENT_USER, ZoneKey, "CurrentLevel", URLTEMPLATE_MEDIUM);
-    WriteDword(HKEY_CURRENT_USER, ZoneKey, "1400", URLPOLICY_ALLOW);
+    // Images: the row icon table's index for Enable, Prompt, Disable and the padlock.
+    const struct {
+        DWORD policy;
+        const char* checks;
+        int images[4];
+    } rows[] = {{URLPOLICY_ALLOW, "100", {0, 4, 5, 7}}, {URLPOLICY_QUERY, "010", {3, 1, 5, -1}},
+                {URLPOLICY_DISALLOW, "001", {3, 4, 2, 6}}, {2, "000", {3, 4, 5, -1}}};
+    ResetShownSettings(0xF);
+    for (int row = 0; row < 4; ++row)
+        SetPolicy(OptionCatalogue[row].urlAction, rows[row].policy);
+    const ZoneMethodPatch windows(SetZoneActionPolicySlot, reinterpret_cast<const void*>(WriteAsWindows));
     HWND dialog = CreateMainDialog();
-    CHECK(RowChecks(dialog, 0) == "100");
-    SendDlgItemMessageA(dialog, 1013, BM_CLICK, 0, 0);
-    CloseMainDialog(dialog, IDOK);
-    DWORD policy = 0, level = 0;
-    CHECK((ReadDword(HKEY_CURRENT_USER, ZoneKey, "1400", &policy) && policy == URLPOLICY_DISALLOW));
-    CHECK((ReadDword(HKEY_CURRENT_USER, ZoneKey, "CurrentLevel", &level) && level == URLTEMPLATE_CUSTOM));
-    dialog = CreateMainDialog();
-    CHECK(RowChecks(dialog, 0) == "001");
-    CloseMainDialog(dialog);
-    CHECK(messages.caught.size() == 0);
+    SendDlgItemMessageA(dialog, IDC_FIRST_BUTTON + 2, BM_CLICK, 0, 0);   // Disable in the Enable row
+    for (int row = 0; row < 4; ++row) {
+        CAPTURE(row);
+        const auto& expected = rows[row ? row : 2];
+        CHECK(RowChecks(dialog, row) == expected.checks);
+        for (int c = 0; c < 4; ++c) {
+            const int id = c < 3 ? IDC_FIRST_BUTTON + 3 * row + c : IDC_FIRST_STATUS + row;
+            const LRESULT image = SendDlgItemMessageA(dialog, id, c < 3 ? BM_GETIMAGE : STM_GETIMAGE, IMAGE_ICON, 0);
+            CHECK(image == (expected.images[c] < 0 ? 0 : reinterpret_cast<LRESULT>(RowIcon(expected.images[c]))));
+        }
+        // Only buttons that notify report double-clicks.
+        CHECK((GetWindowLongPtrA(GetDlgItem(dialog, IDC_FIRST_BUTTON + 3 * row), GWL_STYLE) & BS_NOTIFY));
+    }
+    g_written.clear();
+    SUBCASE("OK")
+    {
+        CloseMainDialog(dialog, IDOK);
+    }
+    SUBCASE("a double-click, as OK once the click is handled")
+    {
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_FIRST_BUTTON + 2, BN_DOUBLECLICKED), 0);
+        CHECK(g_written.empty());
+        PumpMessages();
+        DestroyWindow(dialog);
+    }
+    // Changed or not; the row with nothing checked is not written.
+    CHECK(g_written == "1001=3 1004=1 1200=3 ");
+    CHECK(DwordValue(HKEY_CURRENT_USER, ZoneKey, "CurrentLevel") == URLTEMPLATE_CUSTOM);
 }

@@ -1,0 +1,98 @@
+#include "support/sandbox.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+constexpr char Sandbox[] = "Software\\BrindleTests";
+
+} // namespace
+
+RegistrySandbox::RegistrySandbox()
+{
+    RegDeleteTreeA(HKEY_CURRENT_USER, Sandbox);
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        HKEY key = nullptr;
+        RegCreateKeyA(HKEY_CURRENT_USER, root == HKEY_CURRENT_USER ? "Software\\BrindleTests\\U" : "Software\\BrindleTests\\M", &key);
+        RegOverridePredefKey(root, key);
+        RegCloseKey(key);
+    }
+}
+
+RegistrySandbox::~RegistrySandbox()
+{
+    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+    RegDeleteTreeA(HKEY_CURRENT_USER, Sandbox);
+}
+
+TestFolder::TestFolder()
+{
+    static unsigned counter;
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    path = temp + ("brdl-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount()) + "-" +
+                   std::to_string(++counter));
+    CreateDirectoryA(path.c_str(), nullptr);
+}
+
+TestFolder::~TestFolder()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+}
+
+bool KeyExists(HKEY root, const char* subKey)
+{
+    HKEY key;
+    const bool exists = RegOpenKeyExA(root, subKey, 0, KEY_READ, &key) == ERROR_SUCCESS;
+    if (exists)
+        RegCloseKey(key);
+    return exists;
+}
+
+std::string RawValue(HKEY root, const char* subKey, const char* name, DWORD* type)
+{
+    char data[1024];
+    DWORD size = sizeof data;
+    if (RegGetValueA(root, subKey, name, RRF_RT_ANY | RRF_NOEXPAND, type, data, &size) != ERROR_SUCCESS)
+        return "";
+    return std::string(data, size);
+}
+
+DWORD DwordValue(HKEY root, const char* subKey, const char* name)
+{
+    DWORD value = ~0u, size = sizeof value;
+    RegGetValueA(root, subKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
+    return value;
+}
+
+void WriteDword(HKEY root, const char* subKey, const char* name, DWORD value)
+{
+    RegSetKeyValueA(root, subKey, name, REG_DWORD, &value, sizeof value);
+}
+
+std::string ReadBytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+bool Exists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ExecutablePath()
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    return path;
+}
