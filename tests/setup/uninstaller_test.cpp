@@ -36,14 +36,12 @@ TEST_CASE("the uninstall script names exactly its files, every % doubled, and gi
 
 TEST_CASE("RunUninstall asks first, then removes the keys of the installed scope, its whole subtrees, and only those")
 {
-    const struct {
-        const char* flag;   // InstFlag's 4 bytes, nullptr for none
-        int answer;
-        bool asked, removed;
-        HKEY root;
-    } cases[] = {{nullptr, IDYES, false, false, HKEY_CURRENT_USER}, {"\0\0\0\0", IDYES, false, false, HKEY_CURRENT_USER},
-                 {"\2\0\0\0", IDNO, true, false, HKEY_CURRENT_USER}, {"\2\0\0\0", IDYES, true, true, HKEY_CURRENT_USER},
-                 {"\1\0\0\0", IDYES, true, true, HKEY_LOCAL_MACHINE}, {"\7\0\0\0", IDYES, true, true, HKEY_LOCAL_MACHINE}};
+    // InstFlag's 4 bytes (nullptr: none), the answer, whether it asks, the root it removes from (nullptr: none),
+    // and whether Software\Talvane holds a key of another program, which keeps it.
+    const struct { const char* flag; int answer; bool asked; HKEY removed; bool other; } cases[] = {
+        {nullptr, IDYES, false, nullptr, true}, {"\0\0\0\0", IDYES, false, nullptr, true},
+        {"\2\0\0\0", IDNO, true, nullptr, false}, {"\2\0\0\0", IDYES, true, HKEY_CURRENT_USER, true},
+        {"\1\0\0\0", IDYES, true, HKEY_LOCAL_MACHINE, false}, {"\7\0\0\0", IDYES, true, HKEY_LOCAL_MACHINE, true}};
     // A folder named like the script keeps it from being written, so nothing is
     // started against this test's own executable.
     TestFolder temp;
@@ -57,23 +55,18 @@ TEST_CASE("RunUninstall asks first, then removes the keys of the installed scope
             WriteDword(root, UninstallKey, "x", 1);
         }
         WriteDword(HKEY_CURRENT_USER, "Software\\Talvane\\BRDL\\Sub\\Deeper", "x", 1);
-        WriteDword(HKEY_CURRENT_USER, "Software\\Talvane\\Other", "x", 1);
+        if (c.other)
+            WriteDword(HKEY_CURRENT_USER, "Software\\Talvane\\Other", "x", 1);
         if (c.flag)
             RegSetKeyValueA(HKEY_CURRENT_USER, SettingsKey, "InstFlag", REG_DWORD, c.flag, 4);
         RunUninstall();
         CHECK(catcher.CountOf(IDS_CONFIRM_UNINSTALL) == c.asked);
-        const HKEY other = c.root == HKEY_CURRENT_USER ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-        CHECK(KeyExists(c.root, ToolbarButtonKey) == !c.removed);
-        CHECK(KeyExists(c.root, UninstallKey) == !c.removed);
-        CHECK(KeyExists(HKEY_CURRENT_USER, SettingsKey) == !c.removed);
-        CHECK((KeyExists(other, ToolbarButtonKey) && KeyExists(other, UninstallKey)));
-        CHECK(KeyExists(HKEY_CURRENT_USER, "Software\\Talvane\\Other"));   // not ours
-        RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Talvane\\Other");
-        if (c.removed) {   // left empty, Software\Talvane goes too
-            RegSetKeyValueA(HKEY_CURRENT_USER, SettingsKey, "InstFlag", REG_DWORD, c.flag, 4);
-            RunUninstall();
-            CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Talvane"));
+        for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+            CHECK(KeyExists(root, ToolbarButtonKey) == (root != c.removed));
+            CHECK(KeyExists(root, UninstallKey) == (root != c.removed));
         }
+        CHECK(KeyExists(HKEY_CURRENT_USER, SettingsKey) == !c.removed);
+        CHECK(KeyExists(HKEY_CURRENT_USER, "Software\\Talvane") == (c.other || !c.removed));
     }
     SetEnvironmentVariableA("TMP", nullptr);
 }
