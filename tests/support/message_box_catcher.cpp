@@ -1,5 +1,7 @@
 #include "support/message_box_catcher.h"
 
+#include <algorithm>
+
 namespace {
 
 MessageBoxCatcher* g_catcher;
@@ -43,8 +45,5 @@ MessageBoxCatcher::~MessageBoxCatcher()
 
 size_t MessageBoxCatcher::CountOf(UINT id) const
 {
-    size_t n = 0;
-    for (const CaughtMessage& message : caught)
-        n += message.text == MessageText(id);
-    return n;
+    return std::count_if(caught.begin(), caught.end(), [id](const CaughtMessage& box) { return box.text == MessageText(id); });
 }

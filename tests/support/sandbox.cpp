@@ -4,11 +4,7 @@
 #include <fstream>
 #include <iterator>
 
-namespace {
-
 constexpr char Sandbox[] = "Software\\BrindleTests";
-
-} // namespace
 
 RegistrySandbox::RegistrySandbox()
 {

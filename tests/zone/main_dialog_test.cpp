@@ -10,10 +10,12 @@
 #include "app/resource.h"
 #include "setup/installer.h"
 #include "zone/dialog_harness.h"
+#include "zone/main_dialog.h"
 #include "zone/option_catalogue.h"
 #include "zone/row_layout.h"
 
-TEST_CASE("the stored Options decide the rows, their labels, the layout, the reads and what is saved")
+TEST_CASE("the stored Options decide the rows: labels, choices, images and layout; a close keeps them and the place, "
+          "and Cancel writes nothing")
 {
     const struct {
         DWORD type, size, options;
@@ -29,7 +31,7 @@ TEST_CASE("the stored Options decide the rows, their labels, the layout, the rea
     for (const auto& c : cases) {
         CAPTURE(c.options);
         ZoneFixture fixture;
-        for (int i = 0; i < OptionCount; ++i)   // each entry's own policy: a row shows what it read
+        for (int i = 0; i < OptionCount; ++i)   // each entry's own choice: a row shows what it read
             SetPolicy(OptionCatalogue[i].urlAction, PolicyChoices[i % 3].policy);
         const DWORD data[2] = {c.options};
         if (c.size)
@@ -37,18 +39,26 @@ TEST_CASE("the stored Options decide the rows, their labels, the layout, the rea
         HWND dialog = CreateMainDialog();
         const auto rect = [&](int id) { RECT r; GetControlRect(GetDlgItem(dialog, id), &r); return r; };
         const auto unitsDown = [&](int units) { RECT r = {0, units, 0, 0}; MapDialogRect(dialog, &r); return r.top; };
+        const auto image = [&](int id, UINT message) { return SendDlgItemMessageA(dialog, id, message, IMAGE_ICON, 0); };
         const int shown = static_cast<int>(c.entries.size());
-        for (int row = 0; row < 10; ++row) {
+        for (int row = 0; row < RowCount; ++row) {
             // A row is its label and the four siblings after it.
             HWND control = GetDlgItem(dialog, IDC_FIRST_LABEL + row);
             for (int sibling = 0; sibling < 5; ++sibling, control = GetWindow(control, GW_HWNDNEXT))
                 CHECK(((GetWindowLongPtrA(control, GWL_STYLE) & WS_VISIBLE) != 0) == (row < shown));
-            if (row < shown) {
-                char label[64];
-                GetDlgItemTextA(dialog, IDC_FIRST_LABEL + row, label, sizeof label);
-                CHECK(std::string(label) == OptionCatalogue[c.entries[row]].label);
-                CHECK(RowChecks(dialog, row) == std::string("100010001").substr(3 * (c.entries[row] % 3), 3));
-            }
+            if (row >= shown)
+                continue;
+            char label[64];
+            GetDlgItemTextA(dialog, IDC_FIRST_LABEL + row, label, sizeof label);
+            CHECK(std::string(label) == OptionCatalogue[c.entries[row]].label);
+            // The chosen button checked and in colour, the others grey; a padlock, open or closed, but for Prompt.
+            const int choice = c.entries[row] % 3;
+            CHECK(RowChecks(dialog, row) == std::string("100010001").substr(3 * choice, 3));
+            for (int b = 0; b < 3; ++b)
+                CHECK(image(IDC_FIRST_BUTTON + 3 * row + b, BM_GETIMAGE) ==
+                      reinterpret_cast<LRESULT>(RowIcon(b == choice ? b : b + GreyIcons)));
+            const HICON padlocks[] = {RowIcon(7), nullptr, RowIcon(6)};
+            CHECK(image(IDC_FIRST_STATUS + row, STM_GETIMAGE) == reinterpret_cast<LRESULT>(padlocks[choice]));
         }
         // OK, Cancel and Options 18 units under the last label, the link 20 further,
         // the notice right under it, and the client area ending with the notice.
@@ -60,24 +70,16 @@ TEST_CASE("the stored Options decide the rows, their labels, the layout, the rea
         GetClientRect(dialog, &client);
         CHECK(client.bottom == rect(IDC_NOTICE).bottom);
         CHECK((shown < 10 || client.bottom == unitsDown(210)));
+        SetWindowPos(dialog, nullptr, 100 + shown, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         CloseMainDialog(dialog);
         CHECK(DwordValue(HKEY_CURRENT_USER, SettingsKey, "Options") == c.saved);
         CHECK(DwordValue(HKEY_CURRENT_USER, ZoneKey, "CurrentLevel") == URLTEMPLATE_MEDIUM);   // Cancel wrote nothing
-    }
-}
-
-TEST_CASE_FIXTURE(ZoneFixture, "the place is kept on every close, OK or Cancel")
-{
-    HWND dialog = CreateMainDialog();
-    for (int how : {IDOK, IDCANCEL}) {
-        SetWindowPos(dialog, nullptr, 100 + how, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-        CloseMainDialog(dialog, how);
         dialog = CreateMainDialog();
         RECT now;
         GetWindowRect(dialog, &now);
-        CHECK((now.left == 100 + how && now.top == 120));
+        CHECK((now.left == 100 + shown && now.top == 120));
+        CloseMainDialog(dialog);
     }
-    CloseMainDialog(dialog);
 }
 
 TEST_CASE("bad stored values and odd zone policies still give a usable window, a clean close and sound settings")
