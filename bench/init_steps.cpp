@@ -57,8 +57,8 @@ const char* const StepNames[StepCount] = {
     "zone policies read (LoadZonePolicies)",
     "link label (SubclassHyperlink)",
     "small print (ApplySmallPrintFont)",
-    "tooltips and button names (AddRowTooltips)",
-    "hover subclassing of 30 buttons",
+    "shown, then: tooltips and names (AddRowTooltips)",
+    "shown, then: hover subclassing of 30 buttons",
     "  of which: first layout alone (LayoutRows)",
     "  layout again, same rows (after an Options OK)",
 };
@@ -72,7 +72,8 @@ void TimeOnce(std::vector<double> (&times)[StepCount])
         start = now;
     };
 
-    // The steps of WM_INITDIALOG, in their order (the stored settings are left out).
+    // The steps of WM_INITDIALOG, in their order (the stored settings are left out),
+    // then the row aids, which come once the window has shown and painted.
     HWND dialog = CreateMainTemplate();
     start = NowUs();
     InitRowIcons(dialog);

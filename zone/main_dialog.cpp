@@ -53,6 +53,9 @@ void PlacePadlock(HWND padlock)
     SetWindowPos(padlock, nullptr, icon.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
+// Posted at the dialog's showing; the row aids come with it.
+constexpr UINT WM_ADD_ROW_AIDS = WM_APP;
+
 bool IsRowButton(int id)
 {
     return id >= IDC_FIRST_BUTTON && id <= IDC_LAST_BUTTON;
@@ -74,6 +77,23 @@ void OnInitDialog(HWND dialog)
     LoadZonePolicies(dialog);
     SubclassHyperlink(dialog, IDC_LINK, IDCUR_HAND);
     ApplySmallPrintFont(GetDlgItem(dialog, IDC_NOTICE), &g_noticeFont, &g_smallPrintFont);
+}
+
+// The row aids wait for the window: no pointer can rest on a button before it
+// shows, and the window shows and paints that much sooner.
+void OnShowWindow(HWND dialog, BOOL shown)
+{
+    if (shown)
+        PostMessageA(dialog, WM_ADD_ROW_AIDS, 0, 0);
+}
+
+void OnAddRowAids(HWND dialog)
+{
+    // Once: a later showing finds the hover procedure in place.
+    const auto hover = reinterpret_cast<LONG_PTR>(RowButtonHoverProc);
+    if (GetWindowLongPtrA(GetDlgItem(dialog, IDC_FIRST_BUTTON), GWLP_WNDPROC) == hover)
+        return;
+    UpdateWindow(dialog);   // the first paint before the aids, not after them
     // Tooltips first, so the hover procedure is outermost and sees every message.
     AddRowTooltips(dialog);
     for (int id = IDC_FIRST_BUTTON; id <= IDC_LAST_BUTTON; ++id)
@@ -156,6 +176,12 @@ INT_PTR CALLBACK MainDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
     switch (message) {
     case WM_INITDIALOG:
         OnInitDialog(dialog);
+        return TRUE;
+    case WM_SHOWWINDOW:
+        OnShowWindow(dialog, static_cast<BOOL>(wParam));
+        return FALSE;
+    case WM_ADD_ROW_AIDS:
+        OnAddRowAids(dialog);
         return TRUE;
     case WM_COMMAND:
         return OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
