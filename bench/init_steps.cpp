@@ -51,12 +51,13 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-enum Step { Icons, Policies, Link, SmallPrint, Tooltips, Subclass, Layout, Relayout, StepCount };
+enum Step { Icons, Policies, Link, SmallPrint, Padlocks, Tooltips, Subclass, Layout, Relayout, StepCount };
 const char* const StepNames[StepCount] = {
-    "icons, padlocks and first layout (InitRowIcons)",
+    "icons, shown padlocks, layout (InitRowIcons)",
     "zone policies read (LoadZonePolicies)",
     "link label (SubclassHyperlink)",
     "small print (ApplySmallPrintFont)",
+    "shown, then: hidden rows' padlocks",
     "shown, then: tooltips and names (AddRowTooltips)",
     "shown, then: hover subclassing of 30 buttons",
     "  of which: first layout alone (LayoutRows)",
@@ -85,6 +86,8 @@ void TimeOnce(std::vector<double> (&times)[StepCount])
     HFONT saved = nullptr, small = nullptr;
     ApplySmallPrintFont(GetDlgItem(dialog, IDC_NOTICE), &saved, &small);
     lap(SmallPrint);
+    PlaceHiddenPadlocks(dialog);
+    lap(Padlocks);
     AddRowTooltips(dialog);
     lap(Tooltips);
     for (int id = IDC_FIRST_BUTTON; id <= IDC_LAST_BUTTON; ++id)
