@@ -53,6 +53,22 @@ void PlacePadlock(HWND padlock)
     SetWindowPos(padlock, nullptr, icon.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
+// Posted at the dialog's showing, for the work that can wait until it has painted.
+constexpr UINT WM_AFTER_SHOWING = WM_APP;
+
+// The padlocks of rows first to end - 1.
+void PlacePadlocks(HWND dialog, int first, int end)
+{
+    for (int row = first; row < end; ++row)
+        PlacePadlock(GetDlgItem(dialog, IDC_FIRST_STATUS + row));
+}
+
+int ShownRowCount()
+{
+    ZoneOption* rows[RowCount];
+    return GetVisibleRows(rows);
+}
+
 bool IsRowButton(int id)
 {
     return id >= IDC_FIRST_BUTTON && id <= IDC_LAST_BUTTON;
@@ -74,6 +90,24 @@ void OnInitDialog(HWND dialog)
     LoadZonePolicies(dialog);
     SubclassHyperlink(dialog, IDC_LINK, IDCUR_HAND);
     ApplySmallPrintFont(GetDlgItem(dialog, IDC_NOTICE), &g_noticeFont, &g_smallPrintFont);
+}
+
+// The hidden padlocks and the row aids wait for the window: no pointer can rest
+// on a button before it shows, and the window shows and paints that much sooner.
+void OnShowWindow(HWND dialog, BOOL shown)
+{
+    if (shown)
+        PostMessageA(dialog, WM_AFTER_SHOWING, 0, 0);
+}
+
+void OnAfterShowing(HWND dialog)
+{
+    // Once: a later showing finds the hover procedure in place.
+    const auto hover = reinterpret_cast<LONG_PTR>(RowButtonHoverProc);
+    if (GetWindowLongPtrA(GetDlgItem(dialog, IDC_FIRST_BUTTON), GWLP_WNDPROC) == hover)
+        return;
+    UpdateWindow(dialog);   // the first paint before the aids, not after them
+    PlaceHiddenPadlocks(dialog);
     // Tooltips first, so the hover procedure is outermost and sees every message.
     AddRowTooltips(dialog);
     for (int id = IDC_FIRST_BUTTON; id <= IDC_LAST_BUTTON; ++id)
@@ -122,9 +156,13 @@ void InitRowIcons(HWND dialog)
     for (RowIconEntry& icon : IconTable)
         icon.handle = static_cast<HICON>(
             LoadImageA(module, MAKEINTRESOURCEA(icon.resourceId), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
-    for (int id = IDC_FIRST_STATUS; id <= IDC_LAST_STATUS; ++id)
-        PlacePadlock(GetDlgItem(dialog, id));
+    PlacePadlocks(dialog, 0, ShownRowCount());
     LayoutRows(dialog);
+}
+
+void PlaceHiddenPadlocks(HWND dialog)
+{
+    PlacePadlocks(dialog, ShownRowCount(), RowCount);
 }
 
 HICON RowIcon(int index)
@@ -156,6 +194,12 @@ INT_PTR CALLBACK MainDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
     switch (message) {
     case WM_INITDIALOG:
         OnInitDialog(dialog);
+        return TRUE;
+    case WM_SHOWWINDOW:
+        OnShowWindow(dialog, static_cast<BOOL>(wParam));
+        return FALSE;
+    case WM_AFTER_SHOWING:
+        OnAfterShowing(dialog);
         return TRUE;
     case WM_COMMAND:
         return OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));

@@ -59,10 +59,17 @@ void ClientToWindowRect(HWND window, RECT* rect)
 // IsWindowVisible: the dialog itself is still hidden during WM_INITDIALOG.
 void ShowRow(HWND dialog, int labelId, bool show)
 {
+    // In a hidden dialog the style bit is all that ShowWindow changes; setting it
+    // alone spares its message and focus checks, a round trip each under Wine.
+    const bool dialogHidden = !IsWindowVisible(dialog);
     HWND control = GetDlgItem(dialog, labelId);
     for (int i = 0; i < 5 && control; ++i, control = GetWindow(control, GW_HWNDNEXT)) {
-        const bool shown = GetWindowLongPtrA(control, GWL_STYLE) & WS_VISIBLE;
-        if (shown != show)
+        const LONG_PTR style = GetWindowLongPtrA(control, GWL_STYLE);
+        if (((style & WS_VISIBLE) != 0) == show)
+            continue;
+        if (dialogHidden)
+            SetWindowLongPtrA(control, GWL_STYLE, style ^ WS_VISIBLE);
+        else
             ShowWindow(control, show ? SW_SHOWNA : SW_HIDE);
     }
 }

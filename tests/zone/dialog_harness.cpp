@@ -43,8 +43,8 @@ DWORD PolicyOf(DWORD action)
 HWND CreateMainDialog()
 {
     HWND dialog = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDlgProc, 0);
-    PumpMessages();
-    return dialog;
+    SendMessageA(dialog, WM_SHOWWINDOW, TRUE, 0);   // as DialogBox's showing: the row aids follow it
+    return PumpMessages(), dialog;
 }
 
 void CloseMainDialog(HWND dialog, int how)

@@ -24,7 +24,7 @@ DWORD PolicyOf(DWORD action);
 
 // The catalogue's shown flags (bit i = entry i), as at process start.
 void ResetShownSettings(DWORD mask = 1u << 3);
-// Modeless, so a test can drive it with messages; never shown.
+// Modeless, so a test can drive it with messages; never shown, but told it is.
 HWND CreateMainDialog();
 // Ends it as the user would (IDOK or IDCANCEL), then destroys it, which saves the settings.
 void CloseMainDialog(HWND dialog, int how = IDCANCEL);
