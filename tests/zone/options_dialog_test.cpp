@@ -49,6 +49,7 @@ TEST_CASE("Options lists every setting; OK lays the rows out again from the zone
         ResetShownSettings(c.shown);
         SetPolicy(0x1001, URLPOLICY_DISALLOW);
         HWND dialog = CreateMainDialog();
+        ShowWindow(dialog, SW_SHOWNA);   // as a user has it: rows now come and go one by one
         CheckRadioButton(dialog, IDC_FIRST_BUTTON, IDC_FIRST_BUTTON + 2, IDC_FIRST_BUTTON + 1);
         RECT before, after;
         GetWindowRect(dialog, &before);
@@ -60,6 +61,9 @@ TEST_CASE("Options lists every setting; OK lays the rows out again from the zone
             CHECK(OptionCatalogue[i].visible == ((c.shownAfter >> i) & 1));
         CHECK(fixture.messages.CountOf(IDS_NO_OPTION) == c.refusals);
         CHECK(RowChecks(dialog, 0) == c.firstRow);
+        const int rows = __builtin_popcount(c.shownAfter);
+        CHECK((IsWindowVisible(GetDlgItem(dialog, IDC_FIRST_LABEL + rows - 1)) &&
+               !IsWindowVisible(GetDlgItem(dialog, IDC_FIRST_LABEL + rows))));
         // Only the bottom edge moves: down when a row came.
         CHECK((after.left == before.left && after.top == before.top && after.right == before.right &&
                (after.bottom > before.bottom) == (c.shownAfter != c.shown)));
