@@ -59,8 +59,8 @@ void ClientToWindowRect(HWND window, RECT* rect)
 // IsWindowVisible: the dialog itself is still hidden during WM_INITDIALOG.
 void ShowRow(HWND dialog, int labelId, bool show)
 {
-    // In a hidden dialog the style bit is all that ShowWindow changes; setting it
-    // alone spares its message and focus checks, a round trip each under Wine.
+    // A hidden dialog draws nothing, so the style bit alone will do there; it spares
+    // ShowWindow's message and focus checks, a round trip each under Wine.
     const bool dialogHidden = !IsWindowVisible(dialog);
     HWND control = GetDlgItem(dialog, labelId);
     for (int i = 0; i < 5 && control; ++i, control = GetWindow(control, GW_HWNDNEXT)) {
