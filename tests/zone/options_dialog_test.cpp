@@ -1,6 +1,7 @@
 // The options dialog as the main dialog opens it: what it lists, what its answers do.
 #include <doctest/doctest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,10 @@ TEST_CASE("Options lists every setting; OK lays the rows out again from the zone
         const int rows = __builtin_popcount(c.shownAfter);
         CHECK((IsWindowVisible(GetDlgItem(dialog, IDC_FIRST_LABEL + rows - 1)) &&
                !IsWindowVisible(GetDlgItem(dialog, IDC_FIRST_LABEL + rows))));
+        RECT padlock, button;   // the last row's padlock centred on its Disable button
+        GetWindowRect(GetDlgItem(dialog, IDC_FIRST_STATUS + rows - 1), &padlock);
+        GetWindowRect(GetDlgItem(dialog, IDC_FIRST_BUTTON + 3 * rows - 1), &button);
+        CHECK(std::abs(padlock.top + padlock.bottom - button.top - button.bottom) <= 1);
         // Only the bottom edge moves: down when a row came.
         CHECK((after.left == before.left && after.top == before.top && after.right == before.right &&
                (after.bottom > before.bottom) == (c.shownAfter != c.shown)));
