@@ -44,7 +44,8 @@ HWND CreateMainDialog()
 {
     HWND dialog = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDlgProc, 0);
     SendMessageA(dialog, WM_SHOWWINDOW, TRUE, 0);   // as DialogBox's showing: the row aids follow it
-    return PumpMessages(), dialog;
+    PumpMessages();
+    return dialog;
 }
 
 void CloseMainDialog(HWND dialog, int how)
