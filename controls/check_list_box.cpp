@@ -1,5 +1,7 @@
 #include "controls/check_list_box.h"
 
+#include <windowsx.h>
+
 #include "app/handles.h"
 #include "controls/subclass.h"
 
@@ -41,7 +43,7 @@ RECT CheckSquare(const RECT& item)
 
 POINT PointOf(LPARAM lParam)
 {
-    return {LOWORD(lParam), HIWORD(lParam)};
+    return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
 }
 
 struct ItemColours {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <shellapi.h>
+#include <windowsx.h>
 #include <type_traits>
 
 #include "app/handles.h"
@@ -44,7 +45,7 @@ HFONT FontOf(HWND control)
 
 bool OverText(const HyperlinkState& state, LPARAM lParam)
 {
-    const POINT point = {LOWORD(lParam), HIWORD(lParam)};
+    const POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     return PtInRect(&state.textRect, point);
 }
 

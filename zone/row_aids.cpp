@@ -1,6 +1,7 @@
 #include "zone/row_aids.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include "app/resource.h"
 #include "zone/main_dialog.h"
@@ -29,7 +30,7 @@ void AddTool(HWND tooltip, HWND button, const char* text)
 void TrackHover(HWND button, LPARAM lParam)
 {
     const int choice = ChoiceOf(GetDlgCtrlID(button));
-    const POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    const POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     RECT client;
     GetClientRect(button, &client);
     const bool inside = PtInRect(&client, point), captured = GetCapture() == button;

@@ -55,13 +55,12 @@ void ClientToWindowRect(HWND window, RECT* rect)
 }
 
 // A row is its label and the four siblings after it: three buttons and the padlock.
-// Only controls whose visibility changes are touched. WS_VISIBLE, not
-// IsWindowVisible: the dialog itself is still hidden during WM_INITDIALOG.
-void ShowRow(HWND dialog, int labelId, bool show)
+// Only controls whose visibility changes are touched: WS_VISIBLE tells, as
+// IsWindowVisible cannot while the dialog itself is hidden (during WM_INITDIALOG).
+// A hidden dialog draws nothing, so the style bit alone will do there; it spares
+// ShowWindow's message and focus checks, a round trip each under Wine.
+void ShowRow(HWND dialog, int labelId, bool show, bool dialogHidden)
 {
-    // A hidden dialog draws nothing, so the style bit alone will do there; it spares
-    // ShowWindow's message and focus checks, a round trip each under Wine.
-    const bool dialogHidden = !IsWindowVisible(dialog);
     HWND control = GetDlgItem(dialog, labelId);
     for (int i = 0; i < 5 && control; ++i, control = GetWindow(control, GW_HWNDNEXT)) {
         const LONG_PTR style = GetWindowLongPtrA(control, GWL_STYLE);
@@ -106,8 +105,9 @@ void LayoutRows(HWND dialog)
 
     ZoneOption* rows[RowCount];
     const int shown = GetVisibleRows(rows);
+    const bool dialogHidden = !IsWindowVisible(dialog);
     for (int row = 0; row < RowCount; ++row) {
-        ShowRow(dialog, IDC_FIRST_LABEL + row, row < shown);
+        ShowRow(dialog, IDC_FIRST_LABEL + row, row < shown, dialogHidden);
         if (row < shown)
             SetLabelText(dialog, IDC_FIRST_LABEL + row, rows[row]->label);
     }
