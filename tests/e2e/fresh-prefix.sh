@@ -1,14 +1,11 @@
 #!/bin/sh
-# Runs a test program in a Wine prefix of its own: a fresh copy of the test
-# prefix, so nothing an earlier run (or `make run`) left there matters.
+# Runs a test program in a fresh copy of the test prefix, so nothing an earlier
+# run (or `make run`) left there matters.
 set -eu
 wineserver -w
-fresh="$WINEPREFIX-e2e"
-rm -rf "$fresh"
-cp -a "$WINEPREFIX" "$fresh"
-export WINEPREFIX="$fresh"
-set +e
-wine "$@"
-rc=$?
-wineserver -k 2>/dev/null
+rm -rf "$WINEPREFIX-e2e"
+cp -a "$WINEPREFIX" "$WINEPREFIX-e2e"
+export WINEPREFIX="$WINEPREFIX-e2e"
+wine "$@" && rc=0 || rc=$?
+wineserver -k 2>/dev/null || true
 exit $rc

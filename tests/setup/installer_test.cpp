@@ -1,7 +1,5 @@
-// The first-start gate, the install dialog and the installation, in a sandboxed registry.
+// The installation, in a sandboxed registry.
 #include <doctest/doctest.h>
-
-#include <shlobj.h>
 
 #include <cstring>
 #include <string>
@@ -11,48 +9,6 @@
 #include "setup/installer.h"
 #include "support/message_box_catcher.h"
 #include "support/sandbox.h"
-
-TEST_CASE("the gate: any InstFlag that reads into 4 bytes means installed; else the install dialog, here cancelled")
-{
-    const struct { DWORD type, size; const char* data; int passes; DWORD scope; } cases[] = {
-        {REG_NONE, 0, "", 0, 0}, {REG_DWORD, 4, "\0\0\0\0", 1, 0}, {REG_DWORD, 4, "\7\0\0\0", 1, 7},
-        {REG_SZ, 3, "ab", 1, 0x6261}, {REG_BINARY, 8, "12345678", 0, 0}};
-    for (const auto& c : cases) {
-        RegistrySandbox sandbox;
-        MessageBoxCatcher catcher;
-        catcher.dialogs[IDD_INSTALL] = IDCANCEL;
-        if (c.size)
-            RegSetKeyValueA(HKEY_CURRENT_USER, SettingsKey, "InstFlag", c.type, c.data, c.size);
-        CHECK(ReadInstallScope() == c.scope);
-        CHECK(RunInstallerIfNeeded() == c.passes);
-        CHECK(catcher.caught.size() == 1u - c.passes);
-        CHECK(RawValue(HKEY_CURRENT_USER, SettingsKey, "InstFlag") == std::string(c.data, c.size));
-    }
-    CHECK(ShowMessage(nullptr, 125, MB_OK) == IDCANCEL);   // a missing text shows nothing
-}
-
-TEST_CASE("the install dialog offers Program Files\\BRDL for all users, and takes the trimmed folder and the scope")
-{
-    MessageBoxCatcher catcher;
-    HWND dialog = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_INSTALL), nullptr, InstallDlgProc, 0);
-    ShowWindow(dialog, SW_SHOWNA);
-    char text[MAX_PATH], expected[MAX_PATH];
-    GetDlgItemTextA(dialog, IDC_FOLDER, text, sizeof text);
-    SHGetSpecialFolderPathA(nullptr, expected, CSIDL_PROGRAM_FILES, FALSE);
-    CHECK(std::string(text) == std::string(expected) + "\\BRDL");
-    CHECK(IsDlgButtonChecked(dialog, IDC_ALL_USERS) == BST_CHECKED);
-    SetDlgItemTextA(dialog, IDC_FOLDER, " \t ");
-    SendMessageA(dialog, WM_COMMAND, IDOK, 0);
-    CHECK(catcher.CountOf(IDS_NO_FOLDER) == 1);
-    CHECK(IsWindowVisible(dialog));
-    SetDlgItemTextA(dialog, IDC_FOLDER, "  C:\\Tools\\New  ");
-    SendDlgItemMessageA(dialog, IDC_CURRENT_USER, BM_CLICK, 0, 0);
-    SendMessageA(dialog, WM_COMMAND, IDOK, 0);
-    CHECK(std::string(InstallFolder) == "C:\\Tools\\New");
-    CHECK(InstallScope == ScopeCurrentUser);
-    CHECK_FALSE(IsWindowVisible(dialog));
-    DestroyWindow(dialog);
-}
 
 TEST_CASE("an installation copies the program and registers it under its scope's root only; a destination must "
           "fit in MAX_PATH, or nothing is made")
@@ -79,7 +35,9 @@ TEST_CASE("an installation copies the program and registers it under its scope's
         CHECK(DwordValue(HKEY_CURRENT_USER, SettingsKey, "InstFlag") == (fits ? InstallScope : ~0u));
         if (!fits)
             continue;
-        CHECK(ReadBytes(dir + "\\brdl.EXE") == ReadBytes(ExecutablePath()));
+        char self[MAX_PATH];
+        GetModuleFileNameA(nullptr, self, sizeof self);
+        CHECK(ReadBytes(dir + "\\brdl.EXE") == ReadBytes(self));
         const std::string exe = dir + "\\brdl.EXE", icons = dir + "\\brdl.exe,";
         const std::string values[][3] = {
             {ToolbarButtonKey, "ButtonText", "Brindle"}, {ToolbarButtonKey, "CLSID", "{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}"},

@@ -1,6 +1,7 @@
 #include <doctest/doctest.h>
 
 #include <string>
+#include <utility>
 
 #include "app/brindle.h"
 #include "app/resource.h"
@@ -8,6 +9,20 @@
 #include "setup/uninstaller.h"
 #include "support/message_box_catcher.h"
 #include "support/sandbox.h"
+
+namespace {
+
+std::string g_started;   // the command line of each process started, and " hidden" when it shows no window
+
+BOOL WINAPI RecordStart(LPCSTR, LPSTR line, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID, LPCSTR,
+                        LPSTARTUPINFOA startup, LPPROCESS_INFORMATION)
+{
+    const bool hidden = (startup->dwFlags & STARTF_USESHOWWINDOW) && startup->wShowWindow == SW_HIDE;
+    g_started += std::string(line) + (hidden ? " hidden" : "");
+    return FALSE;   // started, it would delete this test program
+}
+
+} // namespace
 
 TEST_CASE("the uninstall script names exactly its files, every % doubled, and gives up after a minute")
 {
@@ -34,7 +49,8 @@ TEST_CASE("the uninstall script names exactly its files, every % doubled, and gi
     }
 }
 
-TEST_CASE("RunUninstall asks first, then removes the keys of the installed scope, its whole subtrees, and only those")
+TEST_CASE("RunUninstall asks first, removes the keys of the installed scope, its whole subtrees and only those, then "
+          "starts the script hidden")
 {
     // InstFlag's 4 bytes (nullptr: none), the answer, whether it asks, the root it removes from (nullptr: none),
     // and whether Software\Talvane holds a key of another program, which keeps it.
@@ -42,10 +58,8 @@ TEST_CASE("RunUninstall asks first, then removes the keys of the installed scope
         {nullptr, IDYES, false, nullptr, true}, {"\0\0\0\0", IDYES, false, nullptr, true},
         {"\2\0\0\0", IDNO, true, nullptr, false}, {"\2\0\0\0", IDYES, true, HKEY_CURRENT_USER, true},
         {"\1\0\0\0", IDYES, true, HKEY_LOCAL_MACHINE, false}, {"\7\0\0\0", IDYES, true, HKEY_LOCAL_MACHINE, true}};
-    // A folder named like the script keeps it from being written, so nothing is
-    // started against this test's own executable.
+    const ImportPatch start("kernel32", "CreateProcessA", reinterpret_cast<const void*>(RecordStart));
     TestFolder temp;
-    CreateDirectoryA(temp.Sub(UninstallScriptName).c_str(), nullptr);
     SetEnvironmentVariableA("TMP", temp.path.c_str());
     for (const auto& c : cases) {
         RegistrySandbox sandbox;
@@ -67,6 +81,7 @@ TEST_CASE("RunUninstall asks first, then removes the keys of the installed scope
         }
         CHECK(KeyExists(HKEY_CURRENT_USER, SettingsKey) == !c.removed);
         CHECK(KeyExists(HKEY_CURRENT_USER, "Software\\Talvane") == (c.other || !c.removed));
+        CHECK(std::exchange(g_started, "") == (c.removed ? "\"" + temp.Sub(UninstallScriptName) + "\" hidden" : ""));
     }
     SetEnvironmentVariableA("TMP", nullptr);
 }

@@ -76,19 +76,7 @@ std::string ReadBytes(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-void WriteBytes(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 bool Exists(const std::string& path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string ExecutablePath()
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    return path;
 }

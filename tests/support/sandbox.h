@@ -26,6 +26,4 @@ DWORD DwordValue(HKEY root, const char* subKey, const char* name);   // ~0u unle
 void WriteDword(HKEY root, const char* subKey, const char* name, DWORD value);   // creates the key
 
 std::string ReadBytes(const std::string& path);   // "" when missing
-void WriteBytes(const std::string& path, const std::string& bytes);
 bool Exists(const std::string& path);
-std::string ExecutablePath();
