@@ -1,20 +1,15 @@
-#define DOCTEST_CONFIG_IMPLEMENT
+#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>
 
 #include <windows.h>
 #include <objbase.h>
 #include "app/brindle.h"
 
-int main(int argc, char** argv)
-{
-    // The code under test loads its dialogs, icons and strings from this module.
+// Before any test, as WinMain does: the code under test loads its dialogs, icons and
+// strings from this module, and the zone manager and the folder browser need COM.
+static const bool g_ready = [] {
     g_instance = GetModuleHandleA(nullptr);
     // A crash must fail the test, not wait for someone to close Wine's crash dialog.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
-    // As WinMain does: the zone manager and the folder browser need COM.
-    CoInitialize(nullptr);
-    doctest::Context context(argc, argv);
-    const int result = context.run();
-    CoUninitialize();
-    return result;
-}
+    return SUCCEEDED(CoInitialize(nullptr));
+}();

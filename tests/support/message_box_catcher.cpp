@@ -38,11 +38,6 @@ MessageBoxCatcher::MessageBoxCatcher(int pressed)
     g_catcher = this;
 }
 
-MessageBoxCatcher::~MessageBoxCatcher()
-{
-    g_catcher = nullptr;
-}
-
 size_t MessageBoxCatcher::CountOf(UINT id) const
 {
     return std::count_if(caught.begin(), caught.end(), [id](const CaughtMessage& box) { return box.text == MessageText(id); });

@@ -17,7 +17,6 @@ struct CaughtMessage {
 
 struct MessageBoxCatcher {
     explicit MessageBoxCatcher(int pressed = IDOK);   // the button pressed on every box
-    ~MessageBoxCatcher();
     size_t CountOf(UINT id) const;   // boxes with message id's text
 
     std::vector<CaughtMessage> caught;

@@ -19,25 +19,18 @@ ZoneFixture::ZoneFixture()
         SetPolicy(option.urlAction, URLPOLICY_QUERY);
 }
 
-namespace {
-
-std::string ValueName(DWORD action)
+void SetPolicy(DWORD action, DWORD policy)
 {
     char name[16];
     wsprintfA(name, "%lX", action);
-    return name;
-}
-
-} // namespace
-
-void SetPolicy(DWORD action, DWORD policy)
-{
-    WriteDword(HKEY_CURRENT_USER, ZoneKey, ValueName(action).c_str(), policy);
+    WriteDword(HKEY_CURRENT_USER, ZoneKey, name, policy);
 }
 
 DWORD PolicyOf(DWORD action)
 {
-    return DwordValue(HKEY_CURRENT_USER, ZoneKey, ValueName(action).c_str());
+    char name[16];
+    wsprintfA(name, "%lX", action);
+    return DwordValue(HKEY_CURRENT_USER, ZoneKey, name);
 }
 
 HWND CreateMainDialog()
