@@ -2,8 +2,6 @@
 #include <doctest/doctest.h>
 
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "controls/hyperlink.h"
 #include "support/import_patch.h"
@@ -18,31 +16,18 @@ HINSTANCE WINAPI RecordOpen(HWND parent, LPCSTR verb, LPCSTR file, LPCSTR parame
     return nullptr;
 }
 
-// The fonts the label made: each is deleted by the time the label is gone, or leaked.
-std::vector<HFONT> g_fonts;
-FARPROC g_createFont;
-
-HFONT WINAPI RecordFont(const LOGFONTA* look)
-{
-    g_fonts.push_back(reinterpret_cast<decltype(&CreateFontIndirectA)>(reinterpret_cast<void*>(g_createFont))(look));
-    return g_fonts.back();
-}
-
 } // namespace
 
-TEST_CASE("the address opens on a press on the label and a release on its text, the capture held; no paint leaks a font")
+TEST_CASE("the address opens on a press on the label and a release on its text, the capture held")
 {
     const ImportPatch open("shell32", "ShellExecuteA", reinterpret_cast<const void*>(RecordOpen));
-    const ImportPatch create("gdi32", "CreateFontIndirectA", reinterpret_cast<const void*>(RecordFont));
-    g_createFont = create.original;
-    REQUIRE((!open.slots.empty() && !create.slots.empty()));
-    const struct { bool painted; int down, up; bool loseCapture, hand; const char* opened; } cases[] = {
-        {true, 2, 200, false, false, "1 open https://www.talvane.example/ 1"},   // beside the text, then on it
-        {true, 200, 398, false, true, ""},                                       // on the text, then beside it
-        {true, 200, 200, true, true, ""},                                        // the capture went elsewhere
-        {false, 200, 200, false, false, ""},                                     // no text to hit before a paint
+    REQUIRE(!open.slots.empty());
+    const struct { bool painted; int down, up; bool loseCapture; const char* opened; } cases[] = {
+        {true, 2, 200, false, "1 open https://www.talvane.example/ 1"},     // beside the text, then on it
+        {true, 200, 398, false, ""},                                        // on the text, then beside it
+        {true, 200, 200, true, ""},                                         // the capture went elsewhere
+        {false, 200, 200, false, ""},                                       // no text to hit before a paint
     };
-    const HCURSOR hand = LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(130));
     for (const auto& c : cases) {
         CAPTURE(c.down);
         HWND label = CreateWindowA("STATIC", "https://www.talvane.example/", WS_CHILD | SS_NOTIFY | SS_CENTER, 0, 0,
@@ -51,16 +36,11 @@ TEST_CASE("the address opens on a press on the label and a release on its text, 
         if (c.painted)
             SendMessageA(label, WM_PAINT, 0, 0);
         g_opened.clear();
-        SendMessageA(label, WM_MOUSEMOVE, 0, MAKELPARAM(c.down, 5));
-        CHECK((hand && GetCursor() == hand) == c.hand);   // the hand over the text only
         SendMessageA(label, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(c.down, 5));
         if (c.loseCapture)
             SetCapture(g_parent);
         SendMessageA(label, WM_LBUTTONUP, 0, MAKELPARAM(c.up, 5));
         CHECK(g_opened == c.opened);
         DestroyWindow(label);
-        CHECK(g_fonts.size() >= c.painted);   // a paint underlines its text
-        for (HFONT font : std::exchange(g_fonts, {}))
-            CHECK(GetObjectType(font) == 0);
     }
 }
