@@ -100,11 +100,11 @@ TEST_CASE("any InstFlag that reads into 4 bytes, 0 included, passes the gate; ba
             std::string data(random() % 60, '\0');
             for (char& b : data)
                 b = static_cast<char>(random() % 4 ? random() : 0);
-            const DWORD type = types[random() % 6];
+            const DWORD storedType = types[random() % 6];
             if (random() % 4) {
-                RegSetKeyValueA(HKEY_CURRENT_USER, SettingsKey, name, type, data.data(), DWORD(data.size()));
+                RegSetKeyValueA(HKEY_CURRENT_USER, SettingsKey, name, storedType, data.data(), DWORD(data.size()));
                 if (name[0] == 'I')
-                    installed = type == REG_SZ || type == REG_MULTI_SZ ? -1 : data.size() <= 4;
+                    installed = storedType == REG_SZ || storedType == REG_MULTI_SZ ? -1 : data.size() <= 4;
             }
         }
         const int passes = RunInstallerIfNeeded();
