@@ -1,6 +1,8 @@
 // Entry point: raise a running instance, uninstall on "/u", or install if needed
 // and show the main dialog.
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include <objbase.h>
 
@@ -12,10 +14,35 @@
 
 namespace {
 
-// Any top-level window titled "Brindle" counts, a message box of ours included.
+// Only the system folder for every DLL loaded from here on: a web page can drop a
+// DLL beside a downloaded executable. Vista and Windows 7 without update KB2533623
+// lack the call; there at least the current folder is left out.
+void RestrictDllSearch()
+{
+    using SetDirectories = BOOL(WINAPI*)(DWORD);
+    const auto restrictTo = reinterpret_cast<SetDirectories>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "SetDefaultDllDirectories")));
+    if (!restrictTo || !restrictTo(LOAD_LIBRARY_SEARCH_SYSTEM32))
+        SetDllDirectoryA("");
+}
+
+// Brindle's own main dialog: a dialog of that title holding the main dialog's controls.
+// Another program's window, or an Explorer window on a folder named Brindle, is no
+// running instance.
+HWND FindRunningInstance()
+{
+    constexpr int MainDialogControls[] = {IDC_FIRST_LABEL, IDC_LAST_STATUS, IDC_OPTIONS, IDC_NOTICE, IDC_LINK};
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, WC_DIALOG, ProductTitle)))
+        if (std::all_of(std::begin(MainDialogControls), std::end(MainDialogControls),
+                        [window](int id) { return GetDlgItem(window, id) != nullptr; }))
+            return window;
+    return nullptr;
+}
+
 bool RaiseRunningInstance()
 {
-    HWND running = FindWindowA(nullptr, ProductTitle);
+    HWND running = FindRunningInstance();
     if (!running)
         return false;
     if (IsIconic(running))
@@ -33,6 +60,7 @@ bool WantsUninstall(const char* commandLine)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
+    RestrictDllSearch();
     if (RaiseRunningInstance())
         return 0;
     if (WantsUninstall(commandLine)) {

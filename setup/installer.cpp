@@ -15,7 +15,7 @@ namespace {
 
 constexpr char InstallFlagValue[] = "InstFlag";
 constexpr char FallbackProgramFolder[] = "C:\\Program Files";
-constexpr char BrowseTitle[] = "Select folder to install to:";
+constexpr wchar_t BrowseTitle[] = L"Select folder to install to:";
 constexpr UINT WarningBox = MB_OK | MB_ICONEXCLAMATION;
 
 // The running executable's path, then the destination path right behind it;
@@ -139,37 +139,47 @@ void InitInstallDialog(HWND dialog)
     SendDlgItemMessageA(dialog, IDC_ALL_USERS, BM_SETCHECK, BST_CHECKED, 0);
 }
 
-// The trimmed text stays in InstallFolder only; the edit keeps what was typed.
+// The trimmed text stays in InstallFolder only; the edit keeps what was typed. A
+// folder the 8-bit API reaches only through a look-alike ends the dialog with
+// IDABORT, a failed copy.
 void AcceptInstallDialog(HWND dialog)
 {
-    GetDlgItemTextA(dialog, IDC_FOLDER, InstallFolder, sizeof InstallFolder);
-    TrimWhiteSpace(InstallFolder);
-    if (InstallFolder[0] == '\0') {
-        ShowMessage(dialog, IDS_NO_FOLDER, WarningBox);
-        return;
+    wchar_t typed[MAX_PATH];
+    GetDlgItemTextW(dialog, IDC_FOLDER, typed, MAX_PATH);
+    const bool exact = ConvertExactly(typed, CP_ACP, InstallFolder, sizeof InstallFolder);
+    if (exact) {
+        TrimWhiteSpace(InstallFolder);
+        // Blank, or relative to wherever the program was started.
+        if (!IsFullPath(InstallFolder)) {
+            ShowMessage(dialog, IDS_NO_FOLDER, WarningBox);
+            return;
+        }
     }
     const bool currentUser = SendDlgItemMessageA(dialog, IDC_CURRENT_USER, BM_GETCHECK, 0, 0) == BST_CHECKED;
     InstallScope = currentUser ? ScopeCurrentUser : ScopeAllUsers;
-    EndDialog(dialog, IDOK);
+    EndDialog(dialog, exact ? IDOK : IDABORT);
 }
 
 struct ItemListFree {
     void operator()(ITEMIDLIST* list) const { CoTaskMemFree(list); }
 };
 
+// Wide, like the dialog: the chosen folder's name reaches the edit as it is, and OK
+// tells whether the 8-bit API can name it.
 void BrowseForInstallFolder(HWND dialog)
 {
-    GetDlgItemTextA(dialog, IDC_FOLDER, InstallFolder, sizeof InstallFolder);
-    BROWSEINFOA browse = {};
+    wchar_t folder[MAX_PATH];
+    GetDlgItemTextW(dialog, IDC_FOLDER, folder, MAX_PATH);
+    BROWSEINFOW browse = {};
     browse.hwndOwner = dialog;
-    browse.pszDisplayName = InstallFolder;
+    browse.pszDisplayName = folder;
     browse.lpszTitle = BrowseTitle;
     browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
     browse.lpfn = BrowseFolderCallback;
-    browse.lParam = reinterpret_cast<LPARAM>(InstallFolder);
-    std::unique_ptr<ITEMIDLIST, ItemListFree> chosen(SHBrowseForFolderA(&browse));
-    if (chosen && SHGetPathFromIDListA(chosen.get(), InstallFolder))
-        SetDlgItemTextA(dialog, IDC_FOLDER, InstallFolder);
+    browse.lParam = reinterpret_cast<LPARAM>(folder);
+    std::unique_ptr<ITEMIDLIST, ItemListFree> chosen(SHBrowseForFolderW(&browse));
+    if (chosen && SHGetPathFromIDListW(chosen.get(), folder))
+        SetDlgItemTextW(dialog, IDC_FOLDER, folder);
 }
 
 void OnInstallCommand(HWND dialog, WORD id)
@@ -201,9 +211,12 @@ int RunInstallerIfNeeded()
     DWORD flag;
     if (ReadInstallFlag(&flag))
         return 1;
-    if (DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_INSTALL), nullptr, InstallDlgProc, 0) != IDOK)
-        return 0;
-    return InstallProgram();
+    // A wide dialog: its edit keeps every character typed or browsed, so that a name
+    // the 8-bit API could reach only through a look-alike is seen and refused.
+    const INT_PTR result = DialogBoxParamW(g_instance, MAKEINTRESOURCEW(IDD_INSTALL), nullptr, InstallDlgProc, 0);
+    if (result == IDABORT)
+        return FailCopy();
+    return result == IDOK ? InstallProgram() : 0;
 }
 
 int InstallProgram()
@@ -249,8 +262,8 @@ INT_PTR CALLBACK InstallDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 int CALLBACK BrowseFolderCallback(HWND browser, UINT message, LPARAM, LPARAM data)
 {
-    const char* folder = reinterpret_cast<const char*>(data);
-    if (message == BFFM_INITIALIZED && folder && folder[0] != '\0')
-        SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, data);
+    const wchar_t* folder = reinterpret_cast<const wchar_t*>(data);
+    if (message == BFFM_INITIALIZED && folder && folder[0] != L'\0')
+        SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, data);
     return 0;
 }

@@ -146,9 +146,32 @@ const char* FindLastBackslash(const char* text)
     return last;
 }
 
-int GetExecutablePath(char* path, DWORD size)
+bool ConvertExactly(const wchar_t* wide, UINT codePage, char* text, int size)
+{
+    // UTF-8 has every character and takes neither the flag nor the "used default" answer.
+    const UINT actual = codePage == CP_ACP ? GetACP() : codePage == CP_OEMCP ? GetOEMCP() : codePage;
+    BOOL inexact = FALSE;
+    if (actual == CP_UTF8)
+        return WideCharToMultiByte(CP_UTF8, 0, wide, -1, text, size, nullptr, nullptr) != 0;
+    return WideCharToMultiByte(actual, WC_NO_BEST_FIT_CHARS, wide, -1, text, size, nullptr, &inexact) != 0 &&
+           !inexact;
+}
+
+int GetExecutablePath(char* path, DWORD size, UINT codePage)
 {
     // A path that fills the buffer was cut.
-    const DWORD length = GetModuleFileNameA(nullptr, path, size);
-    return length != 0 && length < size;
+    wchar_t wide[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, wide, MAX_PATH);
+    return length != 0 && length < MAX_PATH && ConvertExactly(wide, codePage, path, static_cast<int>(size));
+}
+
+bool IsFullPath(const char* path)
+{
+    const char letter = static_cast<char>(path[0] | 0x20);
+    if (letter >= 'a' && letter <= 'z' && path[1] == ':')
+        return path[2] == '\\';
+    if (path[0] != '\\' || path[1] != '\\' || path[2] == '\\' || path[2] == '\0')
+        return false;
+    const char* serverEnd = FindBackslash(path + 2);
+    return serverEnd && serverEnd[1] != '\\' && serverEnd[1] != '\0';
 }

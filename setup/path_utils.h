@@ -29,6 +29,16 @@ int CreateDirectoryTree(const char* path);
 const char* FindBackslash(const char* text);
 const char* FindLastBackslash(const char* text);
 
-// The running executable's full path; 0 when it does not fit in size bytes,
-// since a cut path would name another file.
-int GetExecutablePath(char* path, DWORD size);
+// wide in codePage (CP_ACP for the 8-bit API, CP_OEMCP for the command processor);
+// false when it does not fit in size bytes or a character has no exact equivalent
+// there: the platform's best-fit look-alike (a full-width quotation mark becomes
+// '"') would name another file, or run a command.
+bool ConvertExactly(const wchar_t* wide, UINT codePage, char* text, int size);
+
+// The running executable's full path in codePage; 0 when it was cut or cannot be
+// written exactly there, since either would name another file.
+int GetExecutablePath(char* path, DWORD size, UINT codePage = CP_ACP);
+
+// A drive letter with its backslash ("C:\") or a network root ("\\server\share"):
+// anything else would be taken relative to wherever the program was started.
+bool IsFullPath(const char* path);

@@ -11,6 +11,8 @@
 namespace {
 
 constexpr char TalvaneKey[] = "Software\\Talvane";
+// "__UNINST.BAT", then "__UNINST1.BAT" to "__UNINST99.BAT" while the name is taken.
+constexpr int ScriptNameVariants = 100;
 
 // The try counter, and the loop the retry line goes back to.
 constexpr char StartLines[] = "set BrdlTries=0\r\n:Repeat\r\n";
@@ -68,71 +70,118 @@ void RemoveRegistryEntries(HKEY root)
     RegDeleteKeyA(HKEY_CURRENT_USER, TalvaneKey);   // goes only when empty
 }
 
-// Writes the whole script or none: a cut executable path would name another file.
-bool WriteUninstallScript(const char* scriptPath)
+// The script's path as the 8-bit API names it and as the command processor, which
+// reads a batch file in the OEM code page, reads it back.
+struct ScriptPath {
+    char ansi[MAX_PATH];
+    char oem[MAX_PATH];
+};
+
+// The temporary folder in both code pages; false when either cannot name it exactly.
+bool GetTempFolder(ScriptPath* path)
+{
+    wchar_t folder[MAX_PATH + 1];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+    return length != 0 && length <= MAX_PATH && ConvertExactly(folder, CP_ACP, path->ansi, MAX_PATH) &&
+           ConvertExactly(folder, CP_OEMCP, path->oem, MAX_PATH);
+}
+
+// A new file under our name, or under a numbered variant while that is taken: never
+// one that is there already, which another account sharing the folder could have
+// planted, or made a link to another file.
+HANDLE CreateScriptFile(ScriptPath* path)
+{
+    const std::size_t ansiFolder = std::strlen(path->ansi), oemFolder = std::strlen(path->oem);
+    for (int variant = 0; variant < ScriptNameVariants; ++variant) {
+        char name[sizeof "__UNINST99.BAT"];
+        if (variant == 0)
+            std::strcpy(name, UninstallScriptName);
+        else
+            wsprintfA(name, "__UNINST%d.BAT", variant);
+        path->ansi[ansiFolder] = path->oem[oemFolder] = '\0';
+        if (!AppendPathComponent(path->ansi, MAX_PATH, name) || !AppendPathComponent(path->oem, MAX_PATH, name))
+            break;
+        HANDLE file = CreateFileA(path->ansi, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE)
+            return file;
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
+// Creates and fills the script, all of it or nothing: part of one could delete a
+// file named by the front of a path.
+bool WriteUninstallScript(ScriptPath* path)
 {
     // The executable's path, then the script composed behind it.
     HeapBuffer lines = AllocateBuffer(MAX_PATH + UninstallScriptSize);
-    if (!lines)
+    if (!lines || !GetTempFolder(path))
         return false;
     char* exePath = lines.get();
-    if (!GetExecutablePath(exePath, MAX_PATH))
+    if (!GetExecutablePath(exePath, MAX_PATH, CP_OEMCP))
         return false;
-    char* script = exePath + MAX_PATH;
-    const std::size_t length = ComposeUninstallScript(exePath, scriptPath, script, UninstallScriptSize);
-    if (length == 0)
-        return false;
-
-    HANDLE file = CreateFileA(scriptPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateScriptFile(path);
     if (file == INVALID_HANDLE_VALUE)
         return false;
+    char* script = exePath + MAX_PATH;
+    const std::size_t length = ComposeUninstallScript(exePath, path->oem, script, UninstallScriptSize);
     DWORD written = 0;
-    const bool complete = WriteFile(file, script, static_cast<DWORD>(length), &written, nullptr) && written == length;
+    const bool complete = length != 0 && WriteFile(file, script, static_cast<DWORD>(length), &written, nullptr) &&
+                          written == length;
     CloseHandle(file);
-    // Part of a script could delete a file named by the front of a path.
     if (!complete)
-        DeleteFileA(scriptPath);
+        DeleteFileA(path->ansi);
     return complete;
 }
 
-// The script keeps trying to delete the executable; it runs at idle priority while
-// this process hurries to its end. A failed start is not reported.
-void StartHidden(const char* scriptPath)
+// The command processor from the system folder (a bare cmd.exe would be looked for
+// beside this executable first), without the user's AutoRun command (/d) and with
+// '!' taken as it stands (/v:off); cmd drops the outer pair of the doubled quotes,
+// so a path with blanks stays whole. The system folder is also its current folder,
+// where it finds ping. It starts suspended: nothing is deleted before the script
+// that removes the file is sure to run.
+bool StartSuspended(const char* scriptPath, PROCESS_INFORMATION* process)
 {
-    // Quoted: a temporary folder with blanks (a user name with a space) would
-    // otherwise be split by the command processor and the script never run.
-    char commandLine[MAX_PATH + 2];
-    wsprintfA(commandLine, "\"%s\"", scriptPath);
+    char system[MAX_PATH];
+    char shell[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return false;
+    std::strcpy(shell, system);
+    if (!AppendPathComponent(shell, MAX_PATH, "cmd.exe"))
+        return false;
+    char commandLine[2 * MAX_PATH + sizeof "\"\" /d /v:off /c \"\"\"\""];
+    wsprintfA(commandLine, "\"%s\" /d /v:off /c \"\"%s\"\"", shell, scriptPath);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION process;
-    if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, CREATE_SUSPENDED | IDLE_PRIORITY_CLASS, nullptr,
-                        "\\", &startup, &process))
-        return;
-    SetThreadPriority(process.hThread, THREAD_PRIORITY_IDLE);
-    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
-    SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS);
-    CloseHandle(process.hProcess);
-    ResumeThread(process.hThread);
-    CloseHandle(process.hThread);
+    return CreateProcessA(shell, commandLine, nullptr, nullptr, FALSE, CREATE_SUSPENDED | IDLE_PRIORITY_CLASS,
+                          nullptr, system, &startup, process) != FALSE;
 }
 
-// Every failure ends silently: the registry is clean already.
-void StartUninstallScript()
+// The script written and started suspended; false, with no script left, when either fails.
+bool PrepareUninstallScript(PROCESS_INFORMATION* script)
 {
-    HeapBuffer scriptPath = AllocateBuffer(MAX_PATH);
-    if (!scriptPath)
-        return;
-    const DWORD tempLength = GetTempPathA(MAX_PATH, scriptPath.get());
-    if (tempLength == 0 || tempLength >= MAX_PATH)
-        return;
-    if (!AppendPathComponent(scriptPath.get(), MAX_PATH, UninstallScriptName))
-        return;
-    if (WriteUninstallScript(scriptPath.get()))
-        StartHidden(scriptPath.get());
+    ScriptPath path;
+    if (!WriteUninstallScript(&path))
+        return false;
+    if (StartSuspended(path.ansi, script))
+        return true;
+    DeleteFileA(path.ansi);
+    return false;
+}
+
+// The script keeps trying to delete the executable; it runs at idle priority while
+// this process hurries to its end.
+void ResumeScript(const PROCESS_INFORMATION& script)
+{
+    SetThreadPriority(script.hThread, THREAD_PRIORITY_IDLE);
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
+    SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS);
+    CloseHandle(script.hProcess);
+    ResumeThread(script.hThread);
+    CloseHandle(script.hThread);
 }
 
 } // namespace
@@ -185,6 +234,13 @@ void RunUninstall()
     // A message that cannot be loaded reads as IDCANCEL: No.
     if (ShowMessage(nullptr, IDS_CONFIRM_UNINSTALL, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
+    // A path the script cannot name exactly, or a script that cannot be written or
+    // started, would leave the program without its registration: nothing goes.
+    PROCESS_INFORMATION script;
+    if (!PrepareUninstallScript(&script)) {
+        ShowMessage(nullptr, IDS_CANNOT_REMOVE, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
     RemoveRegistryEntries(ScopeRoot(InstallScope));
-    StartUninstallScript();
+    ResumeScript(script);
 }

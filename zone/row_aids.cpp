@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <windowsx.h>
+#include <cstring>
 
 #include "app/resource.h"
 #include "zone/main_dialog.h"
@@ -43,12 +44,29 @@ void TrackHover(HWND button, LPARAM lParam)
     }
 }
 
+// comctl32 is no known DLL: loaded by its full path in the system folder, never
+// the copy a web page may have dropped beside a downloaded executable.
+void RegisterToolTipClass()
+{
+    char path[MAX_PATH + sizeof "\\comctl32.dll"];
+    const UINT length = GetSystemDirectoryA(path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return;
+    std::strcat(path, "\\comctl32.dll");
+    HMODULE library = LoadLibraryA(path);   // kept: the tooltip class lives in it
+    using InitControls = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    const auto init = reinterpret_cast<InitControls>(
+        reinterpret_cast<void*>(library ? GetProcAddress(library, "InitCommonControlsEx") : nullptr));
+    const INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_WIN95_CLASSES};
+    if (init)
+        init(&classes);
+}
+
 } // namespace
 
 void AddRowTooltips(HWND dialog)
 {
-    const INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&classes);
+    RegisterToolTipClass();
     HWND tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr,
                                    GetModuleHandleA(nullptr), nullptr);

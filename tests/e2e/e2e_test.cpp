@@ -33,15 +33,21 @@ void Press(HWND window, int id)
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
 }
 
-// One brdl.exe, started from its own folder with no console, as the shell starts it.
+// The folder of a path, without its backslash.
+std::string FolderOf(const std::string& path)
+{
+    return path.substr(0, path.rfind('\\'));
+}
+
+// One brdl.exe (its path in UTF-8), started from its own folder with no console, as the shell starts it.
 struct Brdl {
-    explicit Brdl(const std::string& exe, std::string arguments = "")
+    explicit Brdl(const std::string& exe, const std::string& arguments = "")
     {
-        std::string line = "\"" + exe + "\"" + arguments;
-        STARTUPINFOA startup = {};
+        std::wstring line = Wide("\"" + exe + "\"" + arguments);
+        STARTUPINFOW startup = {};
         startup.cb = sizeof startup;
-        REQUIRE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
-                               exe.substr(0, exe.rfind('\\')).c_str(), &startup, &info));
+        REQUIRE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
+                               Wide(FolderOf(exe)).c_str(), &startup, &info));
     }
     ~Brdl()
     {
@@ -80,27 +86,65 @@ struct Brdl {
 };
 
 // Under Wine, Z: is the Unix root.
-const std::string g_built = [] {
-    std::string path = std::string("Z:") + BRDL_EXE;
+std::string WinePath(const std::string& unixPath)
+{
+    std::string path = "Z:" + unixPath;
     std::replace(path.begin(), path.end(), '/', '\\');
     return path;
-}();
+}
+const std::string g_built = WinePath(BRDL_EXE), g_planted = WinePath(PLANTED_DLL);
+
+// Another program's dialog of the same title, open throughout: no running instance of Brindle.
+const HWND g_lookAlike =
+    CreateWindowExA(0, "#32770", "Brindle", WS_POPUP | WS_VISIBLE, 0, 0, 99, 99, nullptr, nullptr, nullptr, nullptr);
+
+// The text of the message box that run shows next, once closed with button.
+std::string AnswerMessage(Brdl& run, int button)
+{
+    HWND box = run.Window("Brindle", 0xFFFF);
+    const std::string text = box ? Text(GetDlgItem(box, 0xFFFF)) : "";
+    Press(box, button);
+    WaitUntil([&] { return !IsWindow(box); });
+    return text;
+}
 
 } // namespace
 
-TEST_CASE("a first start installs where offered, for all users, and opens; /u while open only raises it; the copy "
-          "installs over itself for a user without InstFlag")
+TEST_CASE("a first start from a download folder installs where offered, for all users, and opens, loading no DLL "
+          "from beside it; /u while open only raises it; the copy installs over itself for a user without InstFlag")
 {
+    REQUIRE(g_lookAlike);
+    // Windows looks for comctl32 beside the executable first; Wine does when told to.
+    RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\brdl.exe\\DllOverrides", "comctl32", REG_SZ,
+                    "native,builtin", sizeof "native,builtin");
     char programFiles[MAX_PATH] = "";
     SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, programFiles);
     const std::string folder = std::string(programFiles) + "\\BRDL", installed = folder + "\\brdl.EXE";
-    for (const std::string& exe : {g_built, installed}) {
+    const std::string downloaded = "C:\\Downloads\\brdl.exe";
+    CreateDirectoryA("C:\\Downloads", nullptr);
+    REQUIRE(CopyFileA(g_built.c_str(), downloaded.c_str(), FALSE));
+    {
+        // A folder that the 8-bit API reaches only through look-alikes fails like a copy, before anything is made.
+        Brdl run(downloaded);
+        HWND dialog = run.Window("Install Brindle", 1059);
+        SendMessageW(GetDlgItem(dialog, 1059), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"C:\\A\uFF06B"));
+        Press(dialog, IDOK);
+        CHECK(AnswerMessage(run, IDOK) == "Unable to copy file to destination folder. Installation was aborted.");
+        CHECK(run.Ends());
+        CHECK_FALSE(Exists("C:\\A&B"));   // the look-alike of the full-width ampersand
+    }
+    for (const std::string& exe : {downloaded, installed}) {
         CAPTURE(exe);
+        CopyFileA(g_planted.c_str(), (FolderOf(exe) + "\\comctl32.dll").c_str(), FALSE);
         Brdl run(exe);
         HWND dialog = run.Window("Install Brindle", 1059);
         REQUIRE(dialog);
         HWND edit = GetDlgItem(dialog, 1059);
         CHECK(Text(edit) == folder);
+        // Without a drive it would be taken relative to wherever the program started.
+        SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("BRDL"));
+        Press(dialog, IDOK);
+        CHECK(AnswerMessage(run, IDOK) == "You must enter a folder where this program will be installed.");
         SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>((" \t" + folder + "  ").c_str()));   // trimmed
         Press(dialog, IDOK);
         HWND main = run.Window("Brindle", 1051);
@@ -115,32 +159,42 @@ TEST_CASE("a first start installs where offered, for all users, and opens; /u wh
         // As for a user who never installed: no InstFlag.
         RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Talvane\\BRDL", "InstFlag");
     }
+    CHECK_FALSE(Exists("C:\\planted-dll-loaded"));
 }
 
-TEST_CASE("/u removes the keys, then a script the program and its folder, or gives up on a read-only one")
+TEST_CASE("/u removes the keys, then a script the program and its folder whatever their names, or gives up on a "
+          "read-only one; a name the script cannot write exactly runs nothing and removes nothing")
 {
-    // A script that does not double % would name the decoy instead.
-    const std::string decoy = "C:\\100 Tools", temp = "C:\\Temp Folder";   // a blank, as a user name may give
-    CreateDirectoryA(decoy.c_str(), nullptr);
-    CopyFileA(g_built.c_str(), (decoy + "\\brdl.EXE").c_str(), FALSE);
-    CreateDirectoryA(temp.c_str(), nullptr);
-    SetEnvironmentVariableA("TMP", temp.c_str());
-    for (bool readOnly : {false, true}) {
-        CAPTURE(readOnly);
-        const std::string folder = readOnly ? "C:\\Kept" : "C:\\100% Tools", exe = folder + "\\brdl.EXE";
-        CreateDirectoryA(folder.c_str(), nullptr);
-        REQUIRE(CopyFileA(g_built.c_str(), exe.c_str(), FALSE));
-        SetFileAttributesA(exe.c_str(), readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
+    // A script that does not double % would name the decoy instead; a blank and an ë, as a user name may give.
+    const std::string decoy = u8"C:\\100 Tools &^()! Zoë", temp = u8"C:\\Temp Zoë", script = temp + "\\__UNINST.BAT";
+    CreateDirectoryW(Wide(decoy).c_str(), nullptr);
+    CopyFileW(Wide(g_built).c_str(), Wide(decoy + "\\brdl.EXE").c_str(), FALSE);
+    CreateDirectoryW(Wide(temp).c_str(), nullptr);
+    SetEnvironmentVariableW(L"TMP", Wide(temp).c_str());
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, MAX_PATH);
+    // The folder, how /u is spelled, whether the file is read-only, and whether it can be removed: a full-width
+    // quotation mark and ampersand have look-alikes in the 8-bit code pages that would run a command.
+    const struct { const char* folder; const char* argument; bool readOnly; bool removable; } cases[] = {
+        {u8"C:\\100% Tools &^()! Zoë", " /u", false, true}, {"C:\\Kept", " /U", true, true},
+        {u8"C:\\x＂&mkdir PWNED&＂y", " /u", false, false}};
+    for (const auto& c : cases) {
+        const std::string exe = std::string(c.folder) + "\\brdl.EXE";
+        CAPTURE(exe);
+        CreateDirectoryW(Wide(c.folder).c_str(), nullptr);
+        REQUIRE(CopyFileW(Wide(g_built).c_str(), Wide(exe).c_str(), FALSE));
+        SetFileAttributesW(Wide(exe).c_str(), c.readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
         WriteDword(HKEY_CURRENT_USER, "Software\\Talvane\\BRDL", "InstFlag", 2);
-        Brdl run(exe, readOnly ? " /U" : " /u");   // either case asks to uninstall
-        HWND question = run.Window("Brindle", 0xFFFF);
-        REQUIRE(question);
-        Press(question, IDYES);
+        Brdl run(exe, c.argument);
+        CHECK(AnswerMessage(run, IDYES) == "Delete BRDL files and all program settings saved to registry?");
+        if (!c.removable)
+            CHECK(AnswerMessage(run, IDOK) == "BRDL cannot be removed from this folder.");
         CHECK(run.Ends());
-        CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Talvane"));
+        CHECK(KeyExists(HKEY_CURRENT_USER, "Software\\Talvane") == !c.removable);
         // The script ends by deleting itself: within a minute and a half, also when it gave up.
-        CHECK(WaitUntil([&] { return !Exists(temp + "\\__UNINST.BAT"); }, 90000));
-        CHECK((Exists(exe) == readOnly && Exists(folder) == readOnly));
+        CHECK(WaitUntil([&] { return !Exists(script); }, 90000));
+        CHECK((Exists(exe) == (c.readOnly || !c.removable) && Exists(c.folder) == (c.readOnly || !c.removable)));
     }
     CHECK(Exists(decoy + "\\brdl.EXE"));
+    CHECK_FALSE(Exists(std::string(system) + "\\PWNED"));
 }

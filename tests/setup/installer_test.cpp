@@ -7,6 +7,7 @@
 #include "app/brindle.h"
 #include "app/resource.h"
 #include "setup/installer.h"
+#include "setup/path_utils.h"
 #include "support/message_box_catcher.h"
 #include "support/sandbox.h"
 
@@ -51,4 +52,13 @@ TEST_CASE("an installation copies the program and registers it under its scope's
             CHECK(type == REG_SZ);
         }
     }
+}
+
+TEST_CASE("an install folder must be a full path: a drive with its backslash, or a server and share")
+{
+    const std::pair<const char*, bool> cases[] = {{"C:\\", true}, {"z:\\A", true}, {"C:A", false}, {"C:", false},
+        {"BRDL", false}, {"\\BRDL", false}, {"", false}, {"1:\\A", false}, {"\\\\server\\share", true},
+        {"\\\\server", false}, {"\\\\server\\", false}, {"\\\\\\share", false}};
+    for (const auto& c : cases)
+        CHECK_MESSAGE(IsFullPath(c.first) == c.second, c.first);
 }

@@ -76,7 +76,14 @@ std::string ReadBytes(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
+std::wstring Wide(const std::string& utf8)
+{
+    std::wstring wide(utf8.size() + 1, L'\0');
+    wide.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], static_cast<int>(wide.size())) - 1);
+    return wide;
+}
+
 bool Exists(const std::string& path)
 {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }

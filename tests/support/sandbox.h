@@ -26,4 +26,6 @@ DWORD DwordValue(HKEY root, const char* subKey, const char* name);   // ~0u unle
 void WriteDword(HKEY root, const char* subKey, const char* name, DWORD value);   // creates the key
 
 std::string ReadBytes(const std::string& path);   // "" when missing
+// Paths in UTF-8, so that a test can name any file.
+std::wstring Wide(const std::string& utf8);
 bool Exists(const std::string& path);
