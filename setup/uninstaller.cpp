@@ -1,5 +1,6 @@
 #include "setup/uninstaller.h"
 
+#include <cstddef>
 #include <cstring>
 
 #include "app/brindle.h"
@@ -13,6 +14,8 @@ namespace {
 constexpr char TalvaneKey[] = "Software\\Talvane";
 // "__UNINST.BAT", then "__UNINST1.BAT" to "__UNINST99.BAT" while the name is taken.
 constexpr int ScriptNameVariants = 100;
+// Room for the script of any two paths shorter than MAX_PATH, every % doubled.
+constexpr std::size_t UninstallScriptSize = 2304;
 
 // The try counter, and the loop the retry line goes back to.
 constexpr char StartLines[] = "set BrdlTries=0\r\n:Repeat\r\n";
@@ -59,6 +62,27 @@ std::size_t AppendLine(char* script, std::size_t length, const char* format, con
     char escaped[EscapedPathSize];
     EscapePercents(path, escaped);
     return length + static_cast<std::size_t>(wsprintfA(script + length, format, escaped));
+}
+
+// The script's bytes for the executable at exePath, deleting itself at scriptPath:
+// every line ends in CR LF, no terminator is counted. The byte count, or 0 when a
+// path is not shorter than MAX_PATH or size is below UninstallScriptSize.
+std::size_t ComposeUninstallScript(const char* exePath, const char* scriptPath, char* script, std::size_t size)
+{
+    if (size < UninstallScriptSize || std::strlen(exePath) >= MAX_PATH || std::strlen(scriptPath) >= MAX_PATH)
+        return 0;
+    std::memcpy(script, StartLines, sizeof StartLines);
+    std::size_t length = sizeof StartLines - 1;
+    length = AppendLine(script, length, DeleteFormat, exePath);
+    length = AppendLine(script, length, RepeatIfExistsFormat, exePath);
+    // The folder, without its trailing backslash; a bare file name has none to remove.
+    char folder[MAX_PATH];
+    std::strcpy(folder, exePath);
+    if (const char* last = FindLastBackslash(folder)) {
+        folder[last - folder] = '\0';
+        length = AppendLine(script, length, RemoveFolderFormat, folder);
+    }
+    return AppendLine(script, length, DeleteFormat, scriptPath);
 }
 
 // No result is examined: a step that fails does not stop the next.
@@ -185,24 +209,6 @@ void ResumeScript(const PROCESS_INFORMATION& script)
 }
 
 } // namespace
-
-std::size_t ComposeUninstallScript(const char* exePath, const char* scriptPath, char* script, std::size_t size)
-{
-    if (size < UninstallScriptSize || std::strlen(exePath) >= MAX_PATH || std::strlen(scriptPath) >= MAX_PATH)
-        return 0;
-    std::memcpy(script, StartLines, sizeof StartLines);
-    std::size_t length = sizeof StartLines - 1;
-    length = AppendLine(script, length, DeleteFormat, exePath);
-    length = AppendLine(script, length, RepeatIfExistsFormat, exePath);
-    // The folder, without its trailing backslash; a bare file name has none to remove.
-    char folder[MAX_PATH];
-    std::strcpy(folder, exePath);
-    if (const char* last = FindLastBackslash(folder)) {
-        folder[last - folder] = '\0';
-        length = AppendLine(script, length, RemoveFolderFormat, folder);
-    }
-    return AppendLine(script, length, DeleteFormat, scriptPath);
-}
 
 LONG DeleteKeyTree(HKEY root, const char* subKey)
 {

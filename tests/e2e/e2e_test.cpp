@@ -4,7 +4,6 @@
 
 #include <shlobj.h>
 
-#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -33,10 +32,13 @@ void Press(HWND window, int id)
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
 }
 
-// The folder of a path, without its backslash.
-std::string FolderOf(const std::string& path)
+std::string FolderOf(const std::string& path) { return path.substr(0, path.rfind('\\')); }
+
+// Copies a file (paths in UTF-8) into a folder made for it as needed.
+bool CopyTo(const std::string& from, const std::string& to)
 {
-    return path.substr(0, path.rfind('\\'));
+    CreateDirectoryW(Wide(FolderOf(to)).c_str(), nullptr);
+    return CopyFileW(Wide(from).c_str(), Wide(to).c_str(), FALSE);
 }
 
 // One brdl.exe (its path in UTF-8), started from its own folder with no console, as the shell starts it.
@@ -85,15 +87,6 @@ struct Brdl {
     PROCESS_INFORMATION info = {};
 };
 
-// Under Wine, Z: is the Unix root.
-std::string WinePath(const std::string& unixPath)
-{
-    std::string path = "Z:" + unixPath;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-}
-const std::string g_built = WinePath(BRDL_EXE), g_planted = WinePath(PLANTED_DLL);
-
 // Another program's dialog of the same title, open throughout: no running instance of Brindle.
 const HWND g_lookAlike =
     CreateWindowExA(0, "#32770", "Brindle", WS_POPUP | WS_VISIBLE, 0, 0, 99, 99, nullptr, nullptr, nullptr, nullptr);
@@ -121,21 +114,17 @@ TEST_CASE("a first start from a download folder installs where offered, for all 
     SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, programFiles);
     const std::string folder = std::string(programFiles) + "\\BRDL", installed = folder + "\\brdl.EXE";
     const std::string downloaded = "C:\\Downloads\\brdl.exe";
-    CreateDirectoryA("C:\\Downloads", nullptr);
-    REQUIRE(CopyFileA(g_built.c_str(), downloaded.c_str(), FALSE));
-    {
-        // A folder that the 8-bit API reaches only through look-alikes fails like a copy, before anything is made.
+    REQUIRE(CopyTo(BRDL_EXE, downloaded));
+    {   // A folder the 8-bit API reaches only by a look-alike ('&' for U+FF06) fails like a copy, making nothing.
         Brdl run(downloaded);
-        HWND dialog = run.Window("Install Brindle", 1059);
-        SendMessageW(GetDlgItem(dialog, 1059), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"C:\\A\uFF06B"));
-        Press(dialog, IDOK);
+        SendDlgItemMessageW(run.Window("Install Brindle", 1059), 1059, WM_SETTEXT, 0, LPARAM(L"C:\\A\uFF06B"));
+        Press(run.Window("Install Brindle", 1059), IDOK);
         CHECK(AnswerMessage(run, IDOK) == "Unable to copy file to destination folder. Installation was aborted.");
-        CHECK(run.Ends());
-        CHECK_FALSE(Exists("C:\\A&B"));   // the look-alike of the full-width ampersand
+        CHECK((run.Ends() && !Exists("C:\\A&B")));
     }
     for (const std::string& exe : {downloaded, installed}) {
         CAPTURE(exe);
-        CopyFileA(g_planted.c_str(), (FolderOf(exe) + "\\comctl32.dll").c_str(), FALSE);
+        CopyTo(PLANTED, FolderOf(exe) + "\\comctl32.dll");
         Brdl run(exe);
         HWND dialog = run.Window("Install Brindle", 1059);
         REQUIRE(dialog);
@@ -165,14 +154,10 @@ TEST_CASE("a first start from a download folder installs where offered, for all 
 TEST_CASE("/u removes the keys, then a script the program and its folder whatever their names, or gives up on a "
           "read-only one; a name the script cannot write exactly runs nothing and removes nothing")
 {
-    // A script that does not double % would name the decoy instead; a blank and an ë, as a user name may give.
-    const std::string decoy = u8"C:\\100 Tools &^()! Zoë", temp = u8"C:\\Temp Zoë", script = temp + "\\__UNINST.BAT";
-    CreateDirectoryW(Wide(decoy).c_str(), nullptr);
-    CopyFileW(Wide(g_built).c_str(), Wide(decoy + "\\brdl.EXE").c_str(), FALSE);
+    // A blank and an ë, as a user name may give.
+    const std::string temp = u8"C:\\Temp Zoë", script = temp + "\\__UNINST.BAT";
     CreateDirectoryW(Wide(temp).c_str(), nullptr);
     SetEnvironmentVariableW(L"TMP", Wide(temp).c_str());
-    char system[MAX_PATH];
-    GetSystemDirectoryA(system, MAX_PATH);
     // The folder, how /u is spelled, whether the file is read-only, and whether it can be removed: a full-width
     // quotation mark and ampersand have look-alikes in the 8-bit code pages that would run a command.
     const struct { const char* folder; const char* argument; bool readOnly; bool removable; } cases[] = {
@@ -181,8 +166,7 @@ TEST_CASE("/u removes the keys, then a script the program and its folder whateve
     for (const auto& c : cases) {
         const std::string exe = std::string(c.folder) + "\\brdl.EXE";
         CAPTURE(exe);
-        CreateDirectoryW(Wide(c.folder).c_str(), nullptr);
-        REQUIRE(CopyFileW(Wide(g_built).c_str(), Wide(exe).c_str(), FALSE));
+        REQUIRE(CopyTo(BRDL_EXE, exe));
         SetFileAttributesW(Wide(exe).c_str(), c.readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
         WriteDword(HKEY_CURRENT_USER, "Software\\Talvane\\BRDL", "InstFlag", 2);
         Brdl run(exe, c.argument);
@@ -195,6 +179,5 @@ TEST_CASE("/u removes the keys, then a script the program and its folder whateve
         CHECK(WaitUntil([&] { return !Exists(script); }, 90000));
         CHECK((Exists(exe) == (c.readOnly || !c.removable) && Exists(c.folder) == (c.readOnly || !c.removable)));
     }
-    CHECK(Exists(decoy + "\\brdl.EXE"));
-    CHECK_FALSE(Exists(std::string(system) + "\\PWNED"));
+    CHECK_FALSE(Exists("C:\\windows\\system32\\PWNED"));   // where the script runs
 }

@@ -1,11 +1,7 @@
-// The comctl32.dll a web page could drop beside a downloaded brdl.exe: loaded, it
-// leaves a marker file behind.
+// The comctl32.dll a web page could drop beside a downloaded brdl.exe: loaded, it leaves a marker.
 #include <windows.h>
 
-extern "C" __declspec(dllexport) BOOL WINAPI InitCommonControlsEx(const void*)
-{
-    return TRUE;
-}
+extern "C" __declspec(dllexport) BOOL WINAPI InitCommonControlsEx(const void*) { return TRUE; }
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID)
 {

@@ -12,15 +12,13 @@ int WINAPI CatchMessage(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
     return g_catcher->answer;
 }
 
-// For DialogBoxParamA and DialogBoxParamW alike.
-template <typename Name, const ImportPatch MessageBoxCatcher::*patch>
-INT_PTR WINAPI CatchDialog(HINSTANCE instance, Name name, HWND owner, DLGPROC procedure, LPARAM parameter)
+// The install dialog is the one wide dialog.
+INT_PTR WINAPI CatchDialog(HINSTANCE instance, LPCWSTR name, HWND owner, DLGPROC procedure, LPARAM parameter)
 {
     const int id = IS_INTRESOURCE(name) ? LOWORD(name) : 0;
-    using Box = INT_PTR(WINAPI*)(HINSTANCE, Name, HWND, DLGPROC, LPARAM);
     if (g_catcher->dialogs.count(id) == 0)
-        return reinterpret_cast<Box>(reinterpret_cast<void*>((g_catcher->*patch).original))(instance, name, owner,
-                                                                                            procedure, parameter);
+        return reinterpret_cast<decltype(&DialogBoxParamW)>(reinterpret_cast<void*>(g_catcher->dialogBox.original))(
+            instance, name, owner, procedure, parameter);
     g_catcher->caught.push_back({"", "dialog " + std::to_string(id), owner, 0});
     return g_catcher->dialogs[id];
 }
@@ -36,10 +34,7 @@ std::string MessageText(UINT id)
 
 MessageBoxCatcher::MessageBoxCatcher(int pressed)
     : answer(pressed), messageBox("user32", "MessageBoxA", reinterpret_cast<const void*>(CatchMessage)),
-      dialogBox("user32", "DialogBoxParamA",
-                reinterpret_cast<const void*>(CatchDialog<LPCSTR, &MessageBoxCatcher::dialogBox>)),
-      dialogBoxW("user32", "DialogBoxParamW",
-                 reinterpret_cast<const void*>(CatchDialog<LPCWSTR, &MessageBoxCatcher::dialogBoxW>))
+      dialogBox("user32", "DialogBoxParamW", reinterpret_cast<const void*>(CatchDialog))
 {
     g_catcher = this;
 }

@@ -22,7 +22,7 @@ struct MessageBoxCatcher {
     std::vector<CaughtMessage> caught;
     std::map<int, INT_PTR> dialogs;   // template id -> the dialog's result
     int answer;
-    ImportPatch messageBox, dialogBox, dialogBoxW;
+    ImportPatch messageBox, dialogBox;
 };
 
 std::string MessageText(UINT id);

@@ -83,7 +83,4 @@ std::wstring Wide(const std::string& utf8)
     return wide;
 }
 
-bool Exists(const std::string& path)
-{
-    return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool Exists(const std::string& path) { return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }

@@ -35,15 +35,9 @@ struct ZoneMethodPatch {
 };
 enum { GetZoneAttributesSlot = 3, SetZoneAttributesSlot = 4, SetZoneActionPolicySlot = 8 };
 
-HRESULT STDMETHODCALLTYPE FailAttributes(IInternetZoneManager*, DWORD, ZONEATTRIBUTES*)
-{
-    return E_FAIL;
-}
+HRESULT STDMETHODCALLTYPE FailAttributes(IInternetZoneManager*, DWORD, ZONEATTRIBUTES*) { return E_FAIL; }
 
-HRESULT STDMETHODCALLTYPE FailPolicy(IInternetZoneManager*, DWORD, DWORD, BYTE*, DWORD, URLZONEREG)
-{
-    return E_FAIL;
-}
+HRESULT STDMETHODCALLTYPE FailPolicy(IInternetZoneManager*, DWORD, DWORD, BYTE*, DWORD, URLZONEREG) { return E_FAIL; }
 
 std::string g_written;   // "action=policy " for each write Windows' zone manager takes
 
