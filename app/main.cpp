@@ -8,6 +8,7 @@
 
 #include "app/brindle.h"
 #include "app/resource.h"
+#include "setup/elevation.h"
 #include "setup/installer.h"
 #include "setup/uninstaller.h"
 #include "zone/main_dialog.h"
@@ -51,6 +52,26 @@ bool RaiseRunningInstance()
     return true;
 }
 
+// The copy started through the consent prompt, by the switches exactly as they are
+// written for it, does the machine-wide part alone: no running instance is raised,
+// no install gate, no main dialog. Its exit code tells the first process how it went.
+bool RunAllUsersPart(char* commandLine, int* exitCode)
+{
+    constexpr std::size_t prefix = sizeof InstallSwitch - 1;
+    const std::size_t length = std::strlen(commandLine);
+    if (std::strcmp(commandLine, RemoveSwitch) == 0) {
+        *exitCode = RemoveForAllUsers() ? 0 : 1;
+        return true;
+    }
+    // The install switch, a blank and the folder in double quotes.
+    if (std::strncmp(commandLine, InstallSwitch, prefix) != 0 || length < prefix + 3 ||
+        std::strncmp(commandLine + prefix, " \"", 2) != 0 || commandLine[length - 1] != '"')
+        return false;
+    commandLine[length - 1] = '\0';
+    *exitCode = InstallForAllUsers(commandLine + prefix + 2) ? 0 : 1;
+    return true;
+}
+
 bool WantsUninstall(const char* commandLine)
 {
     return std::strstr(commandLine, "/u") || std::strstr(commandLine, "/U");
@@ -61,6 +82,9 @@ bool WantsUninstall(const char* commandLine)
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
     RestrictDllSearch();
+    int exitCode;
+    if (RunAllUsersPart(commandLine, &exitCode))
+        return exitCode;
     if (RaiseRunningInstance())
         return 0;
     if (WantsUninstall(commandLine)) {

@@ -35,6 +35,7 @@
 #define IDS_CONFIRM_UNINSTALL   123
 #define IDS_NO_FOLDER           124
 #define IDS_CANNOT_REMOVE       125
+#define IDS_REGISTER_FAILED     126
 
 // Main dialog: row r has label 1001+r, buttons 1011+3r..1013+3r, status 1041+r
 #define IDC_FIRST_LABEL      1001

@@ -2,10 +2,12 @@
 
 #include <shlobj.h>
 #include <cstring>
+#include <cwchar>
 
 #include "app/brindle.h"
 #include "app/handles.h"
 #include "app/resource.h"
+#include "setup/elevation.h"
 #include "setup/path_utils.h"
 
 DWORD InstallScope;
@@ -14,7 +16,7 @@ char InstallFolder[MAX_PATH];
 namespace {
 
 constexpr char InstallFlagValue[] = "InstFlag";
-constexpr char FallbackProgramFolder[] = "C:\\Program Files";
+constexpr wchar_t FallbackProgramFolder[] = L"C:\\Program Files";
 constexpr wchar_t BrowseTitle[] = L"Select folder to install to:";
 constexpr UINT WarningBox = MB_OK | MB_ICONEXCLAMATION;
 
@@ -63,80 +65,109 @@ bool ReadInstallFlag(DWORD* flag)
                             &size) == ERROR_SUCCESS;
 }
 
-bool ReadFileIdentity(const char* path, BY_HANDLE_FILE_INFORMATION* identity)
-{
-    HANDLE file = CreateFileA(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    const BOOL read = GetFileInformationByHandle(file, identity);
-    CloseHandle(file);
-    return read != FALSE;
-}
-
-// Volume and file index name a file whatever the spelling (case, short names, links).
-bool IsSameFile(const char* first, const char* second)
-{
-    BY_HANDLE_FILE_INFORMATION a;
-    BY_HANDLE_FILE_INFORMATION b;
-    return ReadFileIdentity(first, &a) && ReadFileIdentity(second, &b) &&
-           a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
-           a.nFileIndexLow == b.nFileIndexLow;
-}
-
 int FailCopy()
 {
     ShowMessage(nullptr, IDS_COPY_FAILED, WarningBox);
     return 0;
 }
 
-// Failures are not examined: a key that cannot be created gets no values.
+// False at the first key or value that cannot be written.
 template <std::size_t N>
-void WriteTextValues(HKEY root, const char* subKey, const TextValue (&values)[N], char* text)
+bool WriteTextValues(HKEY root, const char* subKey, const TextValue (&values)[N], char* text)
 {
     HKEY created;
     if (RegCreateKeyA(root, subKey, &created) != ERROR_SUCCESS)
-        return;
+        return false;
     UniqueKey key(created);
     for (const TextValue& value : values) {
         const int length = wsprintfA(text, value.format, value.argument);
-        RegSetValueExA(key.get(), value.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), length + 1);
+        if (RegSetValueExA(key.get(), value.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), length + 1) !=
+            ERROR_SUCCESS)
+            return false;
     }
+    return true;
 }
 
-void WriteInstallFlag()
+bool WriteInstallFlag()
 {
     HKEY created;
     if (RegCreateKeyA(HKEY_CURRENT_USER, SettingsKey, &created) != ERROR_SUCCESS)
-        return;
+        return false;
     UniqueKey key(created);
-    RegSetValueExA(key.get(), InstallFlagValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&InstallScope),
-                   sizeof InstallScope);
+    return RegSetValueExA(key.get(), InstallFlagValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&InstallScope),
+                          sizeof InstallScope) == ERROR_SUCCESS;
 }
 
-void RegisterInstallation(char* text)
+// "InstFlag" is written only for the user who installs: the copy run through the
+// consent prompt may be another account, whose settings are not this user's.
+bool RegisterInstallation(char* text, bool forThisUser)
 {
     const HKEY root = ScopeRoot(InstallScope);
-    WriteTextValues(root, ToolbarButtonKey, ToolbarButtonValues, text);
-    WriteInstallFlag();
-    WriteTextValues(root, UninstallKey, UninstallValues, text);
+    return WriteTextValues(root, ToolbarButtonKey, ToolbarButtonValues, text) &&
+           (!forThisUser || WriteInstallFlag()) && WriteTextValues(root, UninstallKey, UninstallValues, text);
 }
 
-// A program-files folder too long for "\BRDL" counts as not found.
-void FillDefaultFolder(HWND dialog)
+// What a failed registration may have written: the next start offers the installer again.
+void UnregisterInstallation()
 {
-    if (SHGetSpecialFolderPathA(dialog, InstallFolder, CSIDL_PROGRAM_FILES, FALSE) &&
-        AppendPathComponent(InstallFolder, sizeof InstallFolder, ProductShortName))
-        return;
-    std::strcpy(InstallFolder, FallbackProgramFolder);
-    AppendPathComponent(InstallFolder, sizeof InstallFolder, ProductShortName);
+    const HKEY root = ScopeRoot(InstallScope);
+    RegDeleteTreeA(root, ToolbarButtonKey);
+    RegDeleteKeyA(root, UninstallKey);
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, SettingsKey, InstallFlagValue);
 }
 
-void InitInstallDialog(HWND dialog)
+// folder, a backslash unless it ends in one, and name, within MAX_PATH characters.
+bool AppendWide(wchar_t* folder, const wchar_t* name)
 {
-    FillDefaultFolder(dialog);
-    SetDlgItemTextA(dialog, IDC_FOLDER, InstallFolder);
-    SendDlgItemMessageA(dialog, IDC_ALL_USERS, BM_SETCHECK, BST_CHECKED, 0);
+    std::size_t length = std::wcslen(folder);
+    if (length > 0 && folder[length - 1] != L'\\')
+        folder[length++] = L'\\';
+    if (length + std::wcslen(name) >= MAX_PATH)
+        return false;
+    std::wcscpy(folder + length, name);
+    return true;
+}
+
+// The folder the dialog offers for a scope: "BRDL" in the program-files folder for
+// all users; for the current user, the per-user programs folder, where Windows puts
+// programs that need no rights. False when the platform gives none that fits.
+bool DefaultFolder(DWORD scope, wchar_t (&folder)[MAX_PATH])
+{
+    if (scope == ScopeCurrentUser)
+        return SHGetSpecialFolderPathW(nullptr, folder, CSIDL_LOCAL_APPDATA, FALSE) &&
+               AppendWide(folder, L"Programs\\BRDL");
+    if (SHGetSpecialFolderPathW(nullptr, folder, CSIDL_PROGRAM_FILES, FALSE) && AppendWide(folder, L"BRDL"))
+        return true;
+    std::wcscpy(folder, FallbackProgramFolder);
+    return AppendWide(folder, L"BRDL");
+}
+
+// Opened again after a declined consent prompt: as the user left it.
+void InitInstallDialog(HWND dialog, bool again)
+{
+    wchar_t folder[MAX_PATH];
+    if (again) {
+        SetDlgItemTextA(dialog, IDC_FOLDER, InstallFolder);
+    } else {
+        InstallScope = ScopeAllUsers;
+        DefaultFolder(ScopeAllUsers, folder);
+        SetDlgItemTextW(dialog, IDC_FOLDER, folder);
+    }
+    SendDlgItemMessageA(dialog, InstallScope == ScopeCurrentUser ? IDC_CURRENT_USER : IDC_ALL_USERS, BM_SETCHECK,
+                        BST_CHECKED, 0);
+}
+
+// While the folder reads the default the dialog put there for the other scope, it
+// follows the scope chosen; a folder the user typed or browsed stays.
+void FollowScope(HWND dialog, DWORD scope)
+{
+    wchar_t shown[MAX_PATH];
+    wchar_t other[MAX_PATH];
+    wchar_t chosen[MAX_PATH];
+    GetDlgItemTextW(dialog, IDC_FOLDER, shown, MAX_PATH);
+    if (DefaultFolder(scope == ScopeCurrentUser ? ScopeAllUsers : ScopeCurrentUser, other) &&
+        lstrcmpW(shown, other) == 0 && DefaultFolder(scope, chosen))
+        SetDlgItemTextW(dialog, IDC_FOLDER, chosen);
 }
 
 // The trimmed text stays in InstallFolder only; the edit keeps what was typed. A
@@ -194,7 +225,22 @@ void OnInstallCommand(HWND dialog, WORD id)
     case IDC_BROWSE:
         BrowseForInstallFolder(dialog);
         break;
+    case IDC_ALL_USERS:
+        FollowScope(dialog, ScopeAllUsers);
+        break;
+    case IDC_CURRENT_USER:
+        FollowScope(dialog, ScopeCurrentUser);
+        break;
     }
+}
+
+// The folder's installation done by a copy of this executable run through the
+// consent prompt, which may write the machine's keys.
+ElevatedRun InstallThroughConsent()
+{
+    char parameters[sizeof InstallSwitch + MAX_PATH + 3];
+    wsprintfA(parameters, "%s \"%s\"", InstallSwitch, InstallFolder);
+    return RunElevated(parameters);
 }
 
 } // namespace
@@ -211,15 +257,44 @@ int RunInstallerIfNeeded()
     DWORD flag;
     if (ReadInstallFlag(&flag))
         return 1;
-    // A wide dialog: its edit keeps every character typed or browsed, so that a name
-    // the 8-bit API could reach only through a look-alike is seen and refused.
-    const INT_PTR result = DialogBoxParamW(g_instance, MAKEINTRESOURCEW(IDD_INSTALL), nullptr, InstallDlgProc, 0);
-    if (result == IDABORT)
-        return FailCopy();
-    return result == IDOK ? InstallProgram() : 0;
+    for (LPARAM again = FALSE;; again = TRUE) {
+        // A wide dialog: its edit keeps every character typed or browsed, so that a
+        // name the 8-bit API could reach only through a look-alike is seen and refused.
+        const INT_PTR result = DialogBoxParamW(g_instance, MAKEINTRESOURCEW(IDD_INSTALL), nullptr, InstallDlgProc,
+                                               again);
+        if (result == IDABORT)
+            return FailCopy();
+        if (result != IDOK)
+            return 0;
+        if (InstallScope == ScopeCurrentUser || CanWriteMachineKeys())
+            return InstallProgram(true);
+        switch (InstallThroughConsent()) {
+        case ElevatedRun::Declined:
+            continue;
+        case ElevatedRun::Failed:
+            return 0;   // the copy told the user
+        case ElevatedRun::NotStarted:
+            return FailCopy();
+        case ElevatedRun::Succeeded:
+            if (WriteInstallFlag())
+                return 1;
+            ShowMessage(nullptr, IDS_REGISTER_FAILED, WarningBox);
+            return 0;
+        }
+    }
 }
 
-int InstallProgram()
+int InstallForAllUsers(const char* folder)
+{
+    // A folder that would not pass the dialog fails like any copy.
+    if (std::strlen(folder) >= sizeof InstallFolder || !IsFullPath(folder))
+        return FailCopy();
+    std::strcpy(InstallFolder, folder);
+    InstallScope = ScopeAllUsers;
+    return InstallProgram(false);
+}
+
+int InstallProgram(bool forThisUser)
 {
     // A folder without room for its backslash, or for the file name below, cannot
     // hold the copy: refused before any folder is created.
@@ -241,17 +316,27 @@ int InstallProgram()
     // A folder that cannot be created shows up as a failed copy.
     CreateDirectoryTree(InstallFolder);
     // The installed copy started by another user: its file is already in place.
-    if (!IsSameFile(source, destination) && !CopyFileA(source, destination, FALSE))
+    const bool copies = !IsSameFile(source, destination);
+    if (copies && !CopyFileA(source, destination, FALSE))
         return FailCopy();
-    RegisterInstallation(work.get());
-    return 1;
+    if (RegisterInstallation(work.get(), forThisUser))
+        return 1;
+    // A registration that fails is a failed installation, with nothing of it left
+    // but the folders; a file that was in place before stays.
+    UnregisterInstallation();
+    if (copies) {
+        wsprintfA(work.get(), "%s%s", InstallFolder, InstalledFileName);
+        DeleteFileA(work.get());
+    }
+    ShowMessage(nullptr, IDS_REGISTER_FAILED, WarningBox);
+    return 0;
 }
 
-INT_PTR CALLBACK InstallDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+INT_PTR CALLBACK InstallDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
-        InitInstallDialog(dialog);
+        InitInstallDialog(dialog, lParam != FALSE);
         return TRUE;   // the focus goes to the first tab stop, the edit
     case WM_COMMAND:
         OnInstallCommand(dialog, LOWORD(wParam));

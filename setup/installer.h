@@ -27,8 +27,14 @@ inline HKEY ScopeRoot(DWORD scope)
 int RunInstallerIfNeeded();
 
 // Copies the running executable into InstallFolder and writes the registry
-// entries for InstallScope; 1 on success, 0 after telling the user.
-int InstallProgram();
+// entries for InstallScope, "InstFlag" only when forThisUser; 1 on success, 0
+// after telling the user, with nothing registered and no file of its own left.
+int InstallProgram(bool forThisUser);
+
+// The copy run through the consent prompt: installs into folder for all users,
+// without "InstFlag", touching nothing of HKEY_CURRENT_USER; 1 on success, 0 after
+// telling the user.
+int InstallForAllUsers(const char* folder);
 
 // "InstFlag" of the settings key, or 0 when it cannot be read into 4 bytes.
 DWORD ReadInstallScope();

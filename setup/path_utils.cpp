@@ -20,7 +20,27 @@ bool EndsWithBackslash(const char* path)
     return last && last[1] == '\0';
 }
 
+bool ReadFileIdentity(const char* path, BY_HANDLE_FILE_INFORMATION* identity)
+{
+    HANDLE file = CreateFileA(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    const BOOL read = GetFileInformationByHandle(file, identity);
+    CloseHandle(file);
+    return read != FALSE;
+}
+
 } // namespace
+
+bool IsSameFile(const char* first, const char* second)
+{
+    BY_HANDLE_FILE_INFORMATION a;
+    BY_HANDLE_FILE_INFORMATION b;
+    return ReadFileIdentity(first, &a) && ReadFileIdentity(second, &b) &&
+           a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+           a.nFileIndexLow == b.nFileIndexLow;
+}
 
 void TrimWhiteSpace(char* text)
 {

@@ -39,6 +39,10 @@ bool ConvertExactly(const wchar_t* wide, UINT codePage, char* text, int size);
 // written exactly there, since either would name another file.
 int GetExecutablePath(char* path, DWORD size, UINT codePage = CP_ACP);
 
+// True when both paths name one existing file: volume and file index name a file
+// whatever the spelling (case, short names, links).
+bool IsSameFile(const char* first, const char* second);
+
 // A drive letter with its backslash ("C:\") or a network root ("\\server\share"):
 // anything else would be taken relative to wherever the program was started.
 bool IsFullPath(const char* path);

@@ -6,6 +6,7 @@
 #include "app/brindle.h"
 #include "app/handles.h"
 #include "app/resource.h"
+#include "setup/elevation.h"
 #include "setup/installer.h"
 #include "setup/path_utils.h"
 
@@ -85,11 +86,22 @@ std::size_t ComposeUninstallScript(const char* exePath, const char* scriptPath, 
     return AppendLine(script, length, DeleteFormat, scriptPath);
 }
 
-// No result is examined: a step that fails does not stop the next.
-void RemoveRegistryEntries(HKEY root)
+bool IsGone(LONG deletion)
 {
-    DeleteKeyTree(root, ToolbarButtonKey);
-    RegDeleteKeyA(root, UninstallKey);   // the key alone, not one with subkeys
+    return deletion == ERROR_SUCCESS || deletion == ERROR_FILE_NOT_FOUND;
+}
+
+// The toolbar button and the uninstall entry under root; false, from the first
+// that cannot be deleted on, when one is still there.
+bool RemoveScopeKeys(HKEY root)
+{
+    return IsGone(DeleteKeyTree(root, ToolbarButtonKey)) &&
+           IsGone(RegDeleteKeyA(root, UninstallKey));   // the key alone, not one with subkeys
+}
+
+// This user's settings. No result is examined: a step that fails does not stop the next.
+void RemoveUserSettings()
+{
     DeleteKeyTree(HKEY_CURRENT_USER, SettingsKey);
     RegDeleteKeyA(HKEY_CURRENT_USER, TalvaneKey);   // goes only when empty
 }
@@ -184,16 +196,30 @@ bool StartSuspended(const char* scriptPath, PROCESS_INFORMATION* process)
                           nullptr, system, &startup, process) != FALSE;
 }
 
-// The script written and started suspended; false, with no script left, when either fails.
-bool PrepareUninstallScript(PROCESS_INFORMATION* script)
-{
+struct UninstallScript {
     ScriptPath path;
-    if (!WriteUninstallScript(&path))
+    PROCESS_INFORMATION process;
+};
+
+// The script written and started suspended; false, with no script left, when either fails.
+bool PrepareUninstallScript(UninstallScript* script)
+{
+    if (!WriteUninstallScript(&script->path))
         return false;
-    if (StartSuspended(path.ansi, script))
+    if (StartSuspended(script->path.ansi, &script->process))
         return true;
-    DeleteFileA(path.ansi);
+    DeleteFileA(script->path.ansi);
     return false;
+}
+
+// A prepared script that is not to run: ended before its first line, and deleted.
+void AbandonScript(const UninstallScript& script)
+{
+    TerminateProcess(script.process.hProcess, 1);
+    WaitForSingleObject(script.process.hProcess, 5000);
+    CloseHandle(script.process.hThread);
+    CloseHandle(script.process.hProcess);
+    DeleteFileA(script.path.ansi);
 }
 
 // The script keeps trying to delete the executable; it runs at idle priority while
@@ -206,6 +232,59 @@ void ResumeScript(const PROCESS_INFORMATION& script)
     CloseHandle(script.hProcess);
     ResumeThread(script.hThread);
     CloseHandle(script.hThread);
+}
+
+// Removes the keys under root, this user's settings too when asked, and lets the
+// script remove the file. Nothing goes unless the script is ready to run and the
+// keys under root are gone; false then.
+bool RemoveInstallation(HKEY root, bool userSettings)
+{
+    UninstallScript script;
+    if (!PrepareUninstallScript(&script))
+        return false;
+    if (!RemoveScopeKeys(root)) {
+        AbandonScript(script);
+        return false;
+    }
+    if (userSettings)
+        RemoveUserSettings();
+    ResumeScript(script.process);
+    return true;
+}
+
+// True when the machine's uninstall entry starts this very file, compared as the
+// installer compares files: an all-users installation of a user who never started it.
+bool IsMachineEntryOfThisFile()
+{
+    char command[MAX_PATH + sizeof "\"\" /u"];
+    DWORD size = sizeof command;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString", RRF_RT_REG_SZ, nullptr, command, &size) !=
+        ERROR_SUCCESS)
+        return false;
+    // "\"folder\\brdl.EXE\" /u", as the installer writes it.
+    char* end = command[0] == '"' ? std::strchr(command + 1, '"') : nullptr;
+    if (!end)
+        return false;
+    *end = '\0';
+    char exePath[MAX_PATH];
+    return GetExecutablePath(exePath, sizeof exePath) && IsSameFile(command + 1, exePath);
+}
+
+// The machine-wide keys and the file go through a copy run through the consent
+// prompt; this user's settings go once it has done so. Declined: nothing goes.
+void RemoveThroughConsent()
+{
+    switch (RunElevated(RemoveSwitch)) {
+    case ElevatedRun::Succeeded:
+        RemoveUserSettings();
+        break;
+    case ElevatedRun::NotStarted:
+        ShowMessage(nullptr, IDS_CANNOT_REMOVE, MB_OK | MB_ICONEXCLAMATION);
+        break;
+    case ElevatedRun::Failed:     // the copy told the user
+    case ElevatedRun::Declined:
+        break;
+    }
 }
 
 } // namespace
@@ -235,18 +314,28 @@ LONG DeleteKeyTree(HKEY root, const char* subKey)
 void RunUninstall()
 {
     InstallScope = ReadInstallScope();
+    if (InstallScope == 0 && IsMachineEntryOfThisFile())
+        InstallScope = ScopeAllUsers;
     if (InstallScope == 0)
         return;
     // A message that cannot be loaded reads as IDCANCEL: No.
     if (ShowMessage(nullptr, IDS_CONFIRM_UNINSTALL, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
-    // A path the script cannot name exactly, or a script that cannot be written or
-    // started, would leave the program without its registration: nothing goes.
-    PROCESS_INFORMATION script;
-    if (!PrepareUninstallScript(&script)) {
-        ShowMessage(nullptr, IDS_CANNOT_REMOVE, MB_OK | MB_ICONEXCLAMATION);
+    if (InstallScope != ScopeCurrentUser && !CanWriteMachineKeys()) {
+        RemoveThroughConsent();
         return;
     }
-    RemoveRegistryEntries(ScopeRoot(InstallScope));
-    ResumeScript(script);
+    // A path the script cannot name exactly, a script that cannot be written or
+    // started, or keys that stay would leave a half-removed program: nothing goes.
+    if (!RemoveInstallation(ScopeRoot(InstallScope), true))
+        ShowMessage(nullptr, IDS_CANNOT_REMOVE, MB_OK | MB_ICONEXCLAMATION);
+}
+
+int RemoveForAllUsers()
+{
+    InstallScope = ScopeAllUsers;
+    if (RemoveInstallation(HKEY_LOCAL_MACHINE, false))
+        return 1;
+    ShowMessage(nullptr, IDS_CANNOT_REMOVE, MB_OK | MB_ICONEXCLAMATION);
+    return 0;
 }

@@ -8,9 +8,17 @@ constexpr char UninstallScriptName[] = "__UNINST.BAT";
 
 // Asks message 123; on Yes writes the script and starts it suspended and hidden,
 // removes the registry entries, then lets the script run. A script that cannot
-// name the program exactly, or be written or started, removes nothing: message 125.
-// Does nothing when "InstFlag" is missing or 0.
+// name the program exactly, or be written or started, or keys of the installation
+// that cannot be deleted, remove nothing: message 125. An all-users installation
+// without the rights to the machine's keys is removed through RemoveForAllUsers in
+// a copy run through the consent prompt. Does nothing when "InstFlag" is missing or
+// 0, unless the machine's uninstall entry names this very file.
 void RunUninstall();
+
+// The copy run through the consent prompt: removes the all-users keys, then starts
+// the script for this file; 1 on success, 0 after telling the user, with nothing
+// removed. Touches nothing of HKEY_CURRENT_USER.
+int RemoveForAllUsers();
 
 // Deletes subKey of root with all its subkeys; ERROR_SUCCESS, or the first error met.
 LONG DeleteKeyTree(HKEY root, const char* subKey);

@@ -26,7 +26,7 @@ TEST_CASE("an installation copies the program and registers it under its scope's
         std::strcpy(InstallFolder, (dir + (length ? "\\" : "")).c_str());
         InstallFolder[length == MAX_PATH - 10 ? dir.size() + 1 : dir.size()] = '\0';
         InstallScope = length == MAX_PATH - 10 ? ScopeAllUsers : ScopeCurrentUser;
-        CHECK(InstallProgram() == fits);
+        CHECK(InstallProgram(true) == fits);
         CHECK(catcher.CountOf(IDS_COPY_FAILED) == !fits);
         CHECK(Exists(dir) == fits);
         const HKEY root = InstallScope == ScopeCurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;

@@ -1,0 +1,27 @@
+// The machine-wide part of an all-users installation or removal, run by a second
+// copy of the executable through the consent prompt when this process may not
+// write the machine's keys (a limited token, as every double-click gives on
+// Windows with UAC).
+#pragma once
+#include <windows.h>
+
+// The switches of that copy, only as RunElevated's callers write them: the install
+// switch, a blank and the folder in double quotes; the removal switch alone. Neither
+// holds "/u" or "/U".
+constexpr char InstallSwitch[] = "/BrdlInstallAllUsers";
+constexpr char RemoveSwitch[] = "/BrdlRemoveAllUsers";
+
+// False when writing the machine's keys needs elevation: this process may not
+// create a key in the machine's list of installed programs.
+bool CanWriteMachineKeys();
+
+enum class ElevatedRun {
+    Succeeded,    // the copy ended with exit code 0
+    Failed,       // it ended otherwise, having told the user why
+    Declined,     // the user declined the consent prompt
+    NotStarted,   // it could not be started
+};
+
+// Starts the running executable with parameters through the consent prompt and
+// waits for it to end.
+ElevatedRun RunElevated(const char* parameters);
