@@ -32,7 +32,7 @@ void Press(HWND window, int id)
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
 }
 
-std::string FolderOf(const std::string& path) { return path.substr(0, path.rfind('\\')); }
+std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of("\\/")); }
 
 // Copies a file (paths in UTF-8) into a folder made for it as needed.
 bool CopyTo(const std::string& from, const std::string& to)
@@ -110,8 +110,9 @@ TEST_CASE("a first start from a download folder installs where offered, for all 
     // Windows looks for comctl32 beside the executable first; Wine does when told to.
     RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\brdl.exe\\DllOverrides", "comctl32", REG_SZ,
                     "native,builtin", sizeof "native,builtin");
-    char programFiles[MAX_PATH] = "";
+    char programFiles[MAX_PATH] = "", local[MAX_PATH] = "";
     SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, programFiles);
+    SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local);
     const std::string folder = std::string(programFiles) + "\\BRDL", installed = folder + "\\brdl.EXE";
     const std::string downloaded = "C:\\Downloads\\brdl.exe";
     REQUIRE(CopyTo(BRDL_EXE, downloaded));
@@ -130,10 +131,18 @@ TEST_CASE("a first start from a download folder installs where offered, for all 
         REQUIRE(dialog);
         HWND edit = GetDlgItem(dialog, 1059);
         CHECK(Text(edit) == folder);
+        // While it is the default, the folder follows the scope: Current user needs no rights.
+        SendDlgItemMessageA(dialog, 1062, BM_CLICK, 0, 0);
+        CHECK(Text(edit) == std::string(local) + "\\Programs\\BRDL");
+        SendDlgItemMessageA(dialog, 1061, BM_CLICK, 0, 0);
+        CHECK(Text(edit) == folder);
         // Without a drive it would be taken relative to wherever the program started.
         SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("BRDL"));
         Press(dialog, IDOK);
         CHECK(AnswerMessage(run, IDOK) == "You must enter a folder where this program will be installed.");
+        SendDlgItemMessageA(dialog, 1062, BM_CLICK, 0, 0);   // a typed folder stays
+        SendDlgItemMessageA(dialog, 1061, BM_CLICK, 0, 0);
+        CHECK(Text(edit) == "BRDL");
         SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>((" \t" + folder + "  ").c_str()));   // trimmed
         Press(dialog, IDOK);
         HWND main = run.Window("Brindle", 1051);
@@ -180,4 +189,24 @@ TEST_CASE("/u removes the keys, then a script the program and its folder whateve
         CHECK((Exists(exe) == (c.readOnly || !c.removable) && Exists(c.folder) == (c.readOnly || !c.removable)));
     }
     CHECK_FALSE(Exists("C:\\windows\\system32\\PWNED"));   // where the script runs
+}
+
+TEST_CASE("the copy run through the consent prompt installs for all users, leaving the user's settings alone, and "
+          "removes; a user without InstFlag removes an all-users installation of the file with /u")
+{
+    const std::string folder = "C:\\Program Files\\Brindle Tools", exe = folder + "\\brdl.EXE";
+    const char* entry = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\BRDL";
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Talvane");
+    for (const std::string removal : {" /BrdlRemoveAllUsers", " /u"}) {
+        CAPTURE(removal);
+        CHECK(Brdl(BRDL_EXE, " /BrdlInstallAllUsers \"" + folder + "\"").Ends());
+        CHECK((Exists(exe) && KeyExists(HKEY_LOCAL_MACHINE, entry)));
+        CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Talvane"));
+        Brdl run(exe, removal);
+        if (removal == " /u")
+            CHECK(AnswerMessage(run, IDYES) == "Delete BRDL files and all program settings saved to registry?");
+        CHECK(run.Ends());
+        CHECK_FALSE(KeyExists(HKEY_LOCAL_MACHINE, entry));
+        CHECK(WaitUntil([&] { return !Exists(folder); }));
+    }
 }

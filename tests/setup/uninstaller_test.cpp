@@ -1,14 +1,17 @@
 #include <doctest/doctest.h>
 
+#include <cstring>
 #include <fstream>
-#include <memory>
+#include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/brindle.h"
 #include "app/resource.h"
 #include "setup/installer.h"
 #include "setup/uninstaller.h"
+#include "support/limited_token.h"
 #include "support/message_box_catcher.h"
 #include "support/sandbox.h"
 
@@ -17,7 +20,8 @@ namespace {
 std::string g_started;   // the command line of each process started, and " hidden" when it shows no window
 const ImportPatch* g_start;
 bool g_startFails;
-std::wstring g_exe;   // the path the program is told it runs from, cut as the platform cuts
+const ImportPatch* g_delete;
+bool g_buttonStays;   // the toolbar button's key cannot be deleted
 
 BOOL WINAPI RecordStart(LPCSTR shell, LPSTR line, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD flags,
                         LPVOID, LPCSTR folder, LPSTARTUPINFOA startup, LPPROCESS_INFORMATION process)
@@ -29,10 +33,11 @@ BOOL WINAPI RecordStart(LPCSTR shell, LPSTR line, LPSECURITY_ATTRIBUTES, LPSECUR
                                 shell, nothing, nullptr, nullptr, FALSE, flags, nullptr, folder, startup, process);
 }
 
-DWORD WINAPI ReportExe(HMODULE, LPWSTR path, DWORD size)
+LONG WINAPI DeleteKey(HKEY root, LPCSTR subKey)
 {
-    lstrcpynW(path, g_exe.c_str(), static_cast<int>(size));
-    return std::min(static_cast<DWORD>(g_exe.size()), size);
+    if (g_buttonStays && std::strcmp(subKey, ToolbarButtonKey) == 0)
+        return ERROR_ACCESS_DENIED;
+    return reinterpret_cast<decltype(&RegDeleteKeyA)>(reinterpret_cast<void*>(g_delete->original))(root, subKey);
 }
 
 } // namespace
@@ -40,22 +45,39 @@ DWORD WINAPI ReportExe(HMODULE, LPWSTR path, DWORD size)
 TEST_CASE("RunUninstall asks first, then starts a hidden script that names exactly the program, its folder and "
           "itself, and removes the keys of the installed scope, their subtrees and only those")
 {
-    // InstFlag's 4 bytes (nullptr: none), the answer, the root it removes from (nullptr: none; with Yes, message
-    // 125), whether Software\Talvane holds another program's key, which keeps it, the path the program runs from,
-    // the same as the script must write it (the OEM code page, every % doubled), and a start that fails.
-    const std::wstring longest = L"C:\\" + std::wstring(MAX_PATH - 4, L'%');
-    const struct { const char* flag; int answer; HKEY removed; bool other; std::wstring exe = L""; std::string named = ""; bool fails = false; } cases[] = {
-        {nullptr, IDYES, nullptr, true}, {"\0\0\0\0", IDYES, nullptr, true}, {"\2\0\0\0", IDNO, nullptr, false},
-        {"\2\0\0\0", IDYES, HKEY_CURRENT_USER, true, L"C:\\100% Zo\u00EB\\brdl.EXE", "C:\\100%% Zo\x89\\brdl.EXE"},
-        {"\1\0\0\0", IDYES, HKEY_LOCAL_MACHINE, false, L"brdl.EXE", "brdl.EXE"},   // no folder to remove
-        {"\7\0\0\0", IDYES, HKEY_LOCAL_MACHINE, true, longest, "C:\\" + std::string(2 * (MAX_PATH - 4), '%')},
-        {"\2\0\0\0", IDYES, nullptr, true, longest + L"%"},   // cut: it would name another file
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    const std::wstring longest = L"C:\\" + std::wstring(MAX_PATH - 4, L'%'), me = Wide(self);
+    enum { Declined = LimitedToken::Declined, Run = LimitedToken::Run };
+    // InstFlag's 4 bytes (nullptr: none), the answer, whether it asks, the root it removes from (nullptr: none),
+    // whether it tells it cannot (message 125), whether Software\Talvane holds another program's key, which keeps
+    // it, the path the program runs from, the same as the script must write it (the OEM code page, every %
+    // doubled), the answers of a consent prompt (none: the rights are there), the machine's uninstall command,
+    // a start that fails and a toolbar key that cannot be deleted.
+    const struct {
+        const char* flag; int answer; bool asked; HKEY removed; bool told; bool other; std::wstring exe = L"";
+        std::string named = ""; std::vector<int> consent = {}; std::string entry = ""; bool fails = false, stays = false;
+    } cases[] = {
+        {nullptr, IDYES, false, nullptr, false, true}, {"\0\0\0\0", IDYES, false, nullptr, false, true},
+        {"\2\0\0\0", IDNO, true, nullptr, false, false},
+        {"\2\0\0\0", IDYES, true, HKEY_CURRENT_USER, false, true, L"C:\\100% Zo\u00EB\\brdl.EXE", "C:\\100%% Zo\x89\\brdl.EXE"},
+        {"\1\0\0\0", IDYES, true, HKEY_LOCAL_MACHINE, false, false, L"brdl.EXE", "brdl.EXE"},   // no folder to remove
+        {"\7\0\0\0", IDYES, true, HKEY_LOCAL_MACHINE, false, true, longest, "C:\\" + std::string(2 * (MAX_PATH - 4), '%')},
+        {"\2\0\0\0", IDYES, true, nullptr, true, true, longest + L"%"},   // cut: it would name another file
         // Full-width quotation mark and ampersand: their 8-bit look-alikes would run a command.
-        {"\2\0\0\0", IDYES, nullptr, true, L"C:\\x\uFF02&mkdir PWNED&\uFF02y\\brdl.EXE"},
-        {"\2\0\0\0", IDYES, nullptr, true, L"C:\\A\\brdl.EXE", "", true}};
+        {"\2\0\0\0", IDYES, true, nullptr, true, true, L"C:\\x\uFF02&mkdir PWNED&\uFF02y\\brdl.EXE"},
+        {"\2\0\0\0", IDYES, true, nullptr, true, true, L"C:\\A\\brdl.EXE", "", {}, "", true},
+        {"\2\0\0\0", IDYES, true, nullptr, true, true, L"C:\\A\\brdl.EXE", "", {}, "", false, true},
+        {"\1\0\0\0", IDYES, true, nullptr, false, true, L"C:\\A\\brdl.EXE", "", {Declined}},
+        {"\1\0\0\0", IDYES, true, nullptr, false, true, L"C:\\A\\brdl.EXE", "", {1}},   // the copy told the user
+        {"\1\0\0\0", IDYES, true, HKEY_LOCAL_MACHINE, false, true, L"C:\\A\\brdl.EXE", "C:\\A\\brdl.EXE", {Run}},
+        // A user without InstFlag: an all-users installation of this very file, or of another.
+        {nullptr, IDYES, true, HKEY_LOCAL_MACHINE, false, true, me, self, {}, "\"" + std::string(self) + "\" /u"},
+        {nullptr, IDYES, false, nullptr, false, true, me, self, {}, "\"C:\\windows\\notepad.exe\" /u"}};
     const ImportPatch start("kernel32", "CreateProcessA", reinterpret_cast<const void*>(RecordStart));
-    const ImportPatch exe("kernel32", "GetModuleFileNameW", reinterpret_cast<const void*>(ReportExe));
+    const ImportPatch deletion("advapi32", "RegDeleteKeyA", reinterpret_cast<const void*>(DeleteKey));
     g_start = &start;
+    g_delete = &deletion;
     TestFolder temp;
     SetEnvironmentVariableA("TMP", temp.path.c_str());
     // Planted by another account sharing the folder: never opened, never run.
@@ -65,11 +87,15 @@ TEST_CASE("RunUninstall asks first, then starts a hidden script that names exact
         CAPTURE(c.named);
         RegistrySandbox sandbox;
         MessageBoxCatcher catcher(c.answer);
-        g_exe = c.exe;
+        const ReportedExe exe(c.exe);
+        std::optional<LimitedToken> token;
+        if (!c.consent.empty())
+            token.emplace(c.consent);
         g_startFails = c.fails;
+        g_buttonStays = c.stays;
         for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
             WriteDword(root, (std::string(ToolbarButtonKey) + "\\Sub").c_str(), "x", 1);
-            WriteDword(root, UninstallKey, "x", 1);
+            RegSetKeyValueA(root, UninstallKey, "UninstallString", REG_SZ, c.entry.c_str(), c.entry.size() + 1);
         }
         WriteDword(HKEY_CURRENT_USER, "Software\\Talvane\\BRDL\\Sub\\Deeper", "x", 1);
         if (c.other)
@@ -77,17 +103,18 @@ TEST_CASE("RunUninstall asks first, then starts a hidden script that names exact
         if (c.flag)
             RegSetKeyValueA(HKEY_CURRENT_USER, SettingsKey, "InstFlag", REG_DWORD, c.flag, 4);
         RunUninstall();
-        const bool asked = c.flag && c.flag[0];
-        CHECK(catcher.CountOf(IDS_CONFIRM_UNINSTALL) == asked);
-        CHECK(catcher.CountOf(IDS_CANNOT_REMOVE) == (asked && c.answer == IDYES && !c.removed));
+        CHECK(catcher.CountOf(IDS_CONFIRM_UNINSTALL) == c.asked);
+        CHECK(catcher.CountOf(IDS_CANNOT_REMOVE) == c.told);
         for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
             CHECK(KeyExists(root, ToolbarButtonKey) == (root != c.removed));
             CHECK(KeyExists(root, UninstallKey) == (root != c.removed));
         }
         CHECK(KeyExists(HKEY_CURRENT_USER, SettingsKey) == !c.removed);
         CHECK(KeyExists(HKEY_CURRENT_USER, "Software\\Talvane") == (c.other || !c.removed));
+        if (token)
+            CHECK(token->started == "runas " + std::string(c.exe.begin(), c.exe.end()) + " /BrdlRemoveAllUsers|");
         const std::string shell = "\"C:\\windows\\system32\\cmd.exe\" /d /v:off /c \"\"" + script + "\"\" hidden";
-        CHECK(std::exchange(g_started, "") == (c.removed || c.fails ? shell : ""));
+        CHECK(std::exchange(g_started, "") == (c.removed || c.fails || c.stays ? shell : ""));
         // Each retry waits a second; after a minute the script gives up, and still deletes itself.
         const std::string folder = c.named.substr(0, c.named.rfind('\\') + 1);
         CHECK(ReadBytes(script) ==
