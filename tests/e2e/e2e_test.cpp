@@ -118,10 +118,10 @@ TEST_CASE("a first start from a download folder installs where offered, for all 
     REQUIRE(CopyTo(BRDL_EXE, downloaded));
     {   // A folder the 8-bit API reaches only by a look-alike ('&' for U+FF06) fails like a copy, making nothing.
         Brdl run(downloaded);
-        SendDlgItemMessageW(run.Window("Install Brindle", 1059), 1059, WM_SETTEXT, 0, LPARAM(L"C:\\A\uFF06B"));
+        SendDlgItemMessageW(run.Window("Install Brindle", 1059), 1059, WM_SETTEXT, 0, LPARAM(L"C:\\New\\A\uFF06B"));
         Press(run.Window("Install Brindle", 1059), IDOK);
         CHECK(AnswerMessage(run, IDOK) == "Unable to copy file to destination folder. Installation was aborted.");
-        CHECK((run.Ends() && !Exists("C:\\A&B")));
+        CHECK((run.Ends() && !Exists("C:\\New")));
     }
     for (const std::string& exe : {downloaded, installed}) {
         CAPTURE(exe);
@@ -130,19 +130,16 @@ TEST_CASE("a first start from a download folder installs where offered, for all 
         HWND dialog = run.Window("Install Brindle", 1059);
         REQUIRE(dialog);
         HWND edit = GetDlgItem(dialog, 1059);
+        const auto choose = [&](int scope) { SendDlgItemMessageA(dialog, scope, BM_CLICK, 0, 0); return Text(edit); };
+        // While it is the default, the folder follows the scope (Current user needs no rights); a typed one stays.
         CHECK(Text(edit) == folder);
-        // While it is the default, the folder follows the scope: Current user needs no rights.
-        SendDlgItemMessageA(dialog, 1062, BM_CLICK, 0, 0);
-        CHECK(Text(edit) == std::string(local) + "\\Programs\\BRDL");
-        SendDlgItemMessageA(dialog, 1061, BM_CLICK, 0, 0);
-        CHECK(Text(edit) == folder);
-        // Without a drive it would be taken relative to wherever the program started.
-        SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("BRDL"));
+        CHECK(choose(1062) == std::string(local) + "\\Programs\\BRDL");
+        CHECK(choose(1061) == folder);
+        // Without its backslash it would be taken relative to wherever the program started.
+        SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("C:BRDL"));
         Press(dialog, IDOK);
         CHECK(AnswerMessage(run, IDOK) == "You must enter a folder where this program will be installed.");
-        SendDlgItemMessageA(dialog, 1062, BM_CLICK, 0, 0);   // a typed folder stays
-        SendDlgItemMessageA(dialog, 1061, BM_CLICK, 0, 0);
-        CHECK(Text(edit) == "BRDL");
+        CHECK((choose(1062) == "C:BRDL" && choose(1061) == "C:BRDL"));
         SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>((" \t" + folder + "  ").c_str()));   // trimmed
         Press(dialog, IDOK);
         HWND main = run.Window("Brindle", 1051);
@@ -161,52 +158,44 @@ TEST_CASE("a first start from a download folder installs where offered, for all 
 }
 
 TEST_CASE("/u removes the keys, then a script the program and its folder whatever their names, or gives up on a "
-          "read-only one; a name the script cannot write exactly runs nothing and removes nothing")
+          "read-only one; a name the script cannot write exactly removes nothing; the copy run through the consent "
+          "prompt installs for all users leaving the user's settings alone, and removes, as /u of a user without InstFlag")
 {
     // A blank and an ë, as a user name may give.
     const std::string temp = u8"C:\\Temp Zoë", script = temp + "\\__UNINST.BAT";
+    const char* entry = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\BRDL";
     CreateDirectoryW(Wide(temp).c_str(), nullptr);
     SetEnvironmentVariableW(L"TMP", Wide(temp).c_str());
-    // The folder, how /u is spelled, whether the file is read-only, and whether it can be removed: a full-width
-    // quotation mark and ampersand have look-alikes in the 8-bit code pages that would run a command.
-    const struct { const char* folder; const char* argument; bool readOnly; bool removable; } cases[] = {
-        {u8"C:\\100% Tools &^()! Zoë", " /u", false, true}, {"C:\\Kept", " /U", true, true},
-        {u8"C:\\x＂&mkdir PWNED&＂y", " /u", false, false}};
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, entry);   // the first start's
+    // Whether the file is read-only, whether it can be removed (a full-width quotation mark and ampersand have
+    // look-alikes in the 8-bit code pages that would run a command), whether the copy installed it for all users.
+    const struct { const char* folder; const char* argument; bool readOnly, removable, allUsers; } cases[] = {
+        {u8"C:\\100% Tools &^()! Zoë", " /u", false, true, false}, {"C:\\Kept", " /U", true, true, false},
+        {u8"C:\\x＂&mkdir PWNED&＂y", " /u", false, false, false},
+        {"C:\\Program Files\\Brindle Tools", " /BrdlRemoveAllUsers", false, true, true},
+        {"C:\\Program Files\\Brindle Tools", " /u", false, true, true}};
     for (const auto& c : cases) {
         const std::string exe = std::string(c.folder) + "\\brdl.EXE";
-        CAPTURE(exe);
-        REQUIRE(CopyTo(BRDL_EXE, exe));
-        SetFileAttributesW(Wide(exe).c_str(), c.readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
-        WriteDword(HKEY_CURRENT_USER, "Software\\Talvane\\BRDL", "InstFlag", 2);
+        CAPTURE(&c - cases);
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Talvane");
+        if (c.allUsers) {
+            CHECK(Brdl(BRDL_EXE, " /BrdlInstallAllUsers \"" + std::string(c.folder) + "\"").Ends());
+            CHECK((Exists(exe) && KeyExists(HKEY_LOCAL_MACHINE, entry) && !KeyExists(HKEY_CURRENT_USER, "Software\\Talvane")));
+        } else {
+            REQUIRE(CopyTo(BRDL_EXE, exe));
+            SetFileAttributesW(Wide(exe).c_str(), c.readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
+            WriteDword(HKEY_CURRENT_USER, "Software\\Talvane\\BRDL", "InstFlag", 2);
+        }
         Brdl run(exe, c.argument);
-        CHECK(AnswerMessage(run, IDYES) == "Delete BRDL files and all program settings saved to registry?");
+        if (c.argument[2] != 'B')
+            CHECK(AnswerMessage(run, IDYES) == "Delete BRDL files and all program settings saved to registry?");
         if (!c.removable)
             CHECK(AnswerMessage(run, IDOK) == "BRDL cannot be removed from this folder.");
         CHECK(run.Ends());
-        CHECK(KeyExists(HKEY_CURRENT_USER, "Software\\Talvane") == !c.removable);
+        CHECK((KeyExists(HKEY_CURRENT_USER, "Software\\Talvane") == !c.removable && !KeyExists(HKEY_LOCAL_MACHINE, entry)));
         // The script ends by deleting itself: within a minute and a half, also when it gave up.
         CHECK(WaitUntil([&] { return !Exists(script); }, 90000));
         CHECK((Exists(exe) == (c.readOnly || !c.removable) && Exists(c.folder) == (c.readOnly || !c.removable)));
     }
     CHECK_FALSE(Exists("C:\\windows\\system32\\PWNED"));   // where the script runs
-}
-
-TEST_CASE("the copy run through the consent prompt installs for all users, leaving the user's settings alone, and "
-          "removes; a user without InstFlag removes an all-users installation of the file with /u")
-{
-    const std::string folder = "C:\\Program Files\\Brindle Tools", exe = folder + "\\brdl.EXE";
-    const char* entry = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\BRDL";
-    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Talvane");
-    for (const std::string removal : {" /BrdlRemoveAllUsers", " /u"}) {
-        CAPTURE(removal);
-        CHECK(Brdl(BRDL_EXE, " /BrdlInstallAllUsers \"" + folder + "\"").Ends());
-        CHECK((Exists(exe) && KeyExists(HKEY_LOCAL_MACHINE, entry)));
-        CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Talvane"));
-        Brdl run(exe, removal);
-        if (removal == " /u")
-            CHECK(AnswerMessage(run, IDYES) == "Delete BRDL files and all program settings saved to registry?");
-        CHECK(run.Ends());
-        CHECK_FALSE(KeyExists(HKEY_LOCAL_MACHINE, entry));
-        CHECK(WaitUntil([&] { return !Exists(folder); }));
-    }
 }

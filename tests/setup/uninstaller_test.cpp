@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <fstream>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,16 +10,14 @@
 #include "app/resource.h"
 #include "setup/installer.h"
 #include "setup/uninstaller.h"
-#include "support/limited_token.h"
+#include "support/process_context.h"
 #include "support/message_box_catcher.h"
 #include "support/sandbox.h"
 
 namespace {
 
 std::string g_started;   // the command line of each process started, and " hidden" when it shows no window
-const ImportPatch* g_start;
 bool g_startFails;
-const ImportPatch* g_delete;
 bool g_buttonStays;   // the toolbar button's key cannot be deleted
 
 BOOL WINAPI RecordStart(LPCSTR shell, LPSTR line, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD flags,
@@ -29,7 +26,7 @@ BOOL WINAPI RecordStart(LPCSTR shell, LPSTR line, LPSECURITY_ATTRIBUTES, LPSECUR
     const bool hidden = (startup->dwFlags & STARTF_USESHOWWINDOW) && startup->wShowWindow == SW_HIDE;
     g_started += std::string(line) + (hidden ? " hidden" : "");
     char nothing[] = "cmd /d /c rem";   // the script would delete this test program
-    return !g_startFails && reinterpret_cast<decltype(&CreateProcessA)>(reinterpret_cast<void*>(g_start->original))(
+    return !g_startFails && PlatformFunction<decltype(&CreateProcessA)>("kernel32", "CreateProcessA")(
                                 shell, nothing, nullptr, nullptr, FALSE, flags, nullptr, folder, startup, process);
 }
 
@@ -37,7 +34,7 @@ LONG WINAPI DeleteKey(HKEY root, LPCSTR subKey)
 {
     if (g_buttonStays && std::strcmp(subKey, ToolbarButtonKey) == 0)
         return ERROR_ACCESS_DENIED;
-    return reinterpret_cast<decltype(&RegDeleteKeyA)>(reinterpret_cast<void*>(g_delete->original))(root, subKey);
+    return PlatformFunction<decltype(&RegDeleteKeyA)>("advapi32", "RegDeleteKeyA")(root, subKey);
 }
 
 } // namespace
@@ -48,12 +45,10 @@ TEST_CASE("RunUninstall asks first, then starts a hidden script that names exact
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     const std::wstring longest = L"C:\\" + std::wstring(MAX_PATH - 4, L'%'), me = Wide(self);
-    enum { Declined = LimitedToken::Declined, Run = LimitedToken::Run };
-    // InstFlag's 4 bytes (nullptr: none), the answer, whether it asks, the root it removes from (nullptr: none),
-    // whether it tells it cannot (message 125), whether Software\Talvane holds another program's key, which keeps
-    // it, the path the program runs from, the same as the script must write it (the OEM code page, every %
-    // doubled), the answers of a consent prompt (none: the rights are there), the machine's uninstall command,
-    // a start that fails and a toolbar key that cannot be deleted.
+    enum { Declined = ProcessContext::Declined, Run = ProcessContext::Run };
+    // removed: the root it removes from; told: message 125; other: Software\Talvane holds another program's key,
+    // which keeps it; named: exe as the script must write it (OEM code page, every % doubled); consent: none when
+    // the rights are there; entry: the machine's uninstall command; stays: the toolbar key cannot be deleted.
     const struct {
         const char* flag; int answer; bool asked; HKEY removed; bool told; bool other; std::wstring exe = L"";
         std::string named = ""; std::vector<int> consent = {}; std::string entry = ""; bool fails = false, stays = false;
@@ -76,21 +71,16 @@ TEST_CASE("RunUninstall asks first, then starts a hidden script that names exact
         {nullptr, IDYES, false, nullptr, false, true, me, self, {}, "\"C:\\windows\\notepad.exe\" /u"}};
     const ImportPatch start("kernel32", "CreateProcessA", reinterpret_cast<const void*>(RecordStart));
     const ImportPatch deletion("advapi32", "RegDeleteKeyA", reinterpret_cast<const void*>(DeleteKey));
-    g_start = &start;
-    g_delete = &deletion;
     TestFolder temp;
     SetEnvironmentVariableA("TMP", temp.path.c_str());
     // Planted by another account sharing the folder: never opened, never run.
     const std::string planted = temp.Sub(UninstallScriptName), script = temp.Sub("__UNINST1.BAT");
     std::ofstream(planted) << "planted";
     for (const auto& c : cases) {
-        CAPTURE(c.named);
+        CAPTURE(&c - cases);
         RegistrySandbox sandbox;
         MessageBoxCatcher catcher(c.answer);
-        const ReportedExe exe(c.exe);
-        std::optional<LimitedToken> token;
-        if (!c.consent.empty())
-            token.emplace(c.consent);
+        ProcessContext token(c.exe, c.consent);
         g_startFails = c.fails;
         g_buttonStays = c.stays;
         for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
@@ -103,19 +93,14 @@ TEST_CASE("RunUninstall asks first, then starts a hidden script that names exact
         if (c.flag)
             RegSetKeyValueA(HKEY_CURRENT_USER, SettingsKey, "InstFlag", REG_DWORD, c.flag, 4);
         RunUninstall();
-        CHECK(catcher.CountOf(IDS_CONFIRM_UNINSTALL) == c.asked);
-        CHECK(catcher.CountOf(IDS_CANNOT_REMOVE) == c.told);
-        for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-            CHECK(KeyExists(root, ToolbarButtonKey) == (root != c.removed));
-            CHECK(KeyExists(root, UninstallKey) == (root != c.removed));
-        }
-        CHECK(KeyExists(HKEY_CURRENT_USER, SettingsKey) == !c.removed);
-        CHECK(KeyExists(HKEY_CURRENT_USER, "Software\\Talvane") == (c.other || !c.removed));
-        if (token)
-            CHECK(token->started == "runas " + std::string(c.exe.begin(), c.exe.end()) + " /BrdlRemoveAllUsers|");
+        CHECK((catcher.CountOf(IDS_CONFIRM_UNINSTALL) == c.asked && catcher.CountOf(IDS_CANNOT_REMOVE) == c.told));
+        for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+            CHECK((KeyExists(root, ToolbarButtonKey) == (root != c.removed) && KeyExists(root, UninstallKey) == (root != c.removed)));
+        CHECK((KeyExists(HKEY_CURRENT_USER, SettingsKey) == !c.removed &&
+               KeyExists(HKEY_CURRENT_USER, "Software\\Talvane") == (c.other || !c.removed)));
+        CHECK(token.started == (c.consent.empty() ? "" : "runas " + std::string(c.exe.begin(), c.exe.end()) + " /BrdlRemoveAllUsers|"));
         const std::string shell = "\"C:\\windows\\system32\\cmd.exe\" /d /v:off /c \"\"" + script + "\"\" hidden";
         CHECK(std::exchange(g_started, "") == (c.removed || c.fails || c.stays ? shell : ""));
-        // Each retry waits a second; after a minute the script gives up, and still deletes itself.
         const std::string folder = c.named.substr(0, c.named.rfind('\\') + 1);
         CHECK(ReadBytes(script) ==
               (c.removed ? "set BrdlTries=0\r\n:Repeat\r\ndel \"" + c.named + "\"\r\nif exist \"" + c.named +

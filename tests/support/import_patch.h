@@ -5,6 +5,13 @@
 #include <windows.h>
 #include <vector>
 
+// The platform's own function, for a stand-in that passes a call on.
+template <typename Function>
+Function PlatformFunction(const char* dll, const char* name)
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA(dll), name)));
+}
+
 struct ImportPatch {
     ImportPatch(const char* dll, const char* function, const void* standIn);
     ~ImportPatch();

@@ -17,7 +17,7 @@ INT_PTR WINAPI CatchDialog(HINSTANCE instance, LPCWSTR name, HWND owner, DLGPROC
 {
     const int id = IS_INTRESOURCE(name) ? LOWORD(name) : 0;
     if (g_catcher->dialogs.count(id) == 0)
-        return reinterpret_cast<decltype(&DialogBoxParamW)>(reinterpret_cast<void*>(g_catcher->dialogBox.original))(
+        return PlatformFunction<decltype(&DialogBoxParamW)>("user32", "DialogBoxParamW")(
             instance, name, owner, procedure, parameter);
     g_catcher->caught.push_back({"", "dialog " + std::to_string(id), owner, 0});
     return g_catcher->dialogs[id];

@@ -19,19 +19,17 @@ ZoneFixture::ZoneFixture()
         SetPolicy(option.urlAction, URLPOLICY_QUERY);
 }
 
-void SetPolicy(DWORD action, DWORD policy)
+// A policy's value is named by its action in upper-case hexadecimal.
+static std::string ActionName(DWORD action)
 {
     char name[16];
     wsprintfA(name, "%lX", action);
-    WriteDword(HKEY_CURRENT_USER, ZoneKey, name, policy);
+    return name;
 }
 
-DWORD PolicyOf(DWORD action)
-{
-    char name[16];
-    wsprintfA(name, "%lX", action);
-    return DwordValue(HKEY_CURRENT_USER, ZoneKey, name);
-}
+void SetPolicy(DWORD action, DWORD policy) { WriteDword(HKEY_CURRENT_USER, ZoneKey, ActionName(action).c_str(), policy); }
+
+DWORD PolicyOf(DWORD action) { return DwordValue(HKEY_CURRENT_USER, ZoneKey, ActionName(action).c_str()); }
 
 HWND CreateMainDialog()
 {
