@@ -13,3 +13,6 @@ extern HINSTANCE g_instance;
 // A message box with string id's text and the caption "Brindle"; returns its result,
 // or IDCANCEL without showing anything when the string is missing.
 int ShowMessage(HWND owner, UINT id, UINT type);
+
+// Message id with an OK button and the exclamation mark: how every failure is told.
+void ShowWarning(HWND owner, UINT id);

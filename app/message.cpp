@@ -14,3 +14,8 @@ int ShowMessage(HWND owner, UINT id, UINT type)
         return IDCANCEL;
     return MessageBoxA(owner, g_messageText, ProductTitle, type);
 }
+
+void ShowWarning(HWND owner, UINT id)
+{
+    ShowMessage(owner, id, MB_OK | MB_ICONEXCLAMATION);
+}

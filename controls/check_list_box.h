@@ -7,7 +7,7 @@
 
 // Sent to the parent after Space, a click in a check square or a double click
 // elsewhere on an item, once the toggle is stored and painted; wParam and lParam are 0.
-constexpr UINT WM_CHECKLIST_TOGGLED = 0x9000;
+constexpr UINT WM_CHECKLIST_TOGGLED = WM_APP + 0x1000;
 
 // Grafts the check behaviour onto listBox (LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
 // unsorted, single selection); returns 1, or 0 when it is left a plain list box.

@@ -18,7 +18,6 @@ namespace {
 constexpr char InstallFlagValue[] = "InstFlag";
 constexpr wchar_t FallbackProgramFolder[] = L"C:\\Program Files";
 constexpr wchar_t BrowseTitle[] = L"Select folder to install to:";
-constexpr UINT WarningBox = MB_OK | MB_ICONEXCLAMATION;
 
 // The running executable's path, then the destination path right behind it;
 // afterwards each registry text in turn.
@@ -67,7 +66,7 @@ bool ReadInstallFlag(DWORD* flag)
 
 int FailCopy()
 {
-    ShowMessage(nullptr, IDS_COPY_FAILED, WarningBox);
+    ShowWarning(nullptr, IDS_COPY_FAILED);
     return 0;
 }
 
@@ -182,7 +181,7 @@ void AcceptInstallDialog(HWND dialog)
         TrimWhiteSpace(InstallFolder);
         // Blank, or relative to wherever the program was started.
         if (!IsFullPath(InstallFolder)) {
-            ShowMessage(dialog, IDS_NO_FOLDER, WarningBox);
+            ShowWarning(dialog, IDS_NO_FOLDER);
             return;
         }
     }
@@ -278,7 +277,7 @@ int RunInstallerIfNeeded()
         case ElevatedRun::Succeeded:
             if (WriteInstallFlag())
                 return 1;
-            ShowMessage(nullptr, IDS_REGISTER_FAILED, WarningBox);
+            ShowWarning(nullptr, IDS_REGISTER_FAILED);
             return 0;
         }
     }
@@ -302,7 +301,7 @@ int InstallProgram(bool forThisUser)
         return FailCopy();
     HeapBuffer work = AllocateBuffer(WorkBufferSize);
     if (!work) {
-        ShowMessage(nullptr, IDS_OUT_OF_MEMORY, WarningBox);
+        ShowWarning(nullptr, IDS_OUT_OF_MEMORY);
         return 0;
     }
     char* source = work.get();
@@ -328,7 +327,7 @@ int InstallProgram(bool forThisUser)
         wsprintfA(work.get(), "%s%s", InstallFolder, InstalledFileName);
         DeleteFileA(work.get());
     }
-    ShowMessage(nullptr, IDS_REGISTER_FAILED, WarningBox);
+    ShowWarning(nullptr, IDS_REGISTER_FAILED);
     return 0;
 }
 

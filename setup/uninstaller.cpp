@@ -279,7 +279,7 @@ void RemoveThroughConsent()
         RemoveUserSettings();
         break;
     case ElevatedRun::NotStarted:
-        ShowMessage(nullptr, IDS_CANNOT_REMOVE, MB_OK | MB_ICONEXCLAMATION);
+        ShowWarning(nullptr, IDS_CANNOT_REMOVE);
         break;
     case ElevatedRun::Failed:     // the copy told the user
     case ElevatedRun::Declined:
@@ -328,7 +328,7 @@ void RunUninstall()
     // A path the script cannot name exactly, a script that cannot be written or
     // started, or keys that stay would leave a half-removed program: nothing goes.
     if (!RemoveInstallation(ScopeRoot(InstallScope), true))
-        ShowMessage(nullptr, IDS_CANNOT_REMOVE, MB_OK | MB_ICONEXCLAMATION);
+        ShowWarning(nullptr, IDS_CANNOT_REMOVE);
 }
 
 int RemoveForAllUsers()
@@ -336,6 +336,6 @@ int RemoveForAllUsers()
     InstallScope = ScopeAllUsers;
     if (RemoveInstallation(HKEY_LOCAL_MACHINE, false))
         return 1;
-    ShowMessage(nullptr, IDS_CANNOT_REMOVE, MB_OK | MB_ICONEXCLAMATION);
+    ShowWarning(nullptr, IDS_CANNOT_REMOVE);
     return 0;
 }

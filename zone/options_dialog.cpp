@@ -10,7 +10,6 @@
 namespace {
 
 constexpr char LabelMarks[] = "&:";
-constexpr UINT WarningBox = MB_OK | MB_ICONEXCLAMATION;
 
 // Only a whole single-byte character of set matches; set may hold double-byte ones.
 bool IsSingleByteCharIn(char c, const char* set)
@@ -47,7 +46,7 @@ bool Accept(HWND dialog)
 {
     HWND list = OptionList(dialog);
     if (CountCheckedListItems(list) < 1) {
-        ShowMessage(dialog, IDS_NO_OPTION, WarningBox);
+        ShowWarning(dialog, IDS_NO_OPTION);
         return false;
     }
     for (int i = 0; i < OptionCount; ++i)
@@ -66,7 +65,7 @@ void EnforceUpperLimit(HWND dialog)
     const LRESULT selection = SendMessageA(list, LB_GETCURSEL, 0, 0);
     if (selection != LB_ERR)
         SetCheckListItemState(list, static_cast<int>(selection), 0);
-    ShowMessage(dialog, IDS_TOO_MANY_OPTIONS, WarningBox);
+    ShowWarning(dialog, IDS_TOO_MANY_OPTIONS);
 }
 
 INT_PTR OnCommand(HWND dialog, int id)

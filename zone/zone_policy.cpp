@@ -11,7 +11,6 @@
 namespace {
 
 constexpr DWORD InternetZone = URLZONE_INTERNET;
-constexpr UINT Warning = MB_OK | MB_ICONEXCLAMATION;
 constexpr CLSID ZoneManagerClass = {0x7B8A2D95, 0x0AC9, 0x11D1, {0x89, 0x6C, 0x00, 0xC0, 0x4F, 0xB6, 0xBF, 0xC4}};
 constexpr IID ZoneManagerInterface = {0x79EAC9EF, 0xBAF9, 0x11CE, {0x8C, 0x82, 0x00, 0xAA, 0x00, 0x4B, 0xA9, 0x0B}};
 // Where the platform keeps the current user's zone 3 policies, one REG_DWORD per action.
@@ -27,7 +26,7 @@ ZoneManager CreateZoneManager(HWND dialog)
     void* manager = nullptr;
     if (FAILED(CoCreateInstance(ZoneManagerClass, nullptr, CLSCTX_INPROC_SERVER, ZoneManagerInterface, &manager)) ||
         !manager) {
-        ShowMessage(dialog, IDS_NO_ZONE_MANAGER, Warning);
+        ShowWarning(dialog, IDS_NO_ZONE_MANAGER);
         return nullptr;
     }
     return ZoneManager(static_cast<IInternetZoneManager*>(manager));
@@ -93,7 +92,7 @@ int LoadZonePolicies(HWND dialog)
                                                    sizeof policy, URLZONEREG_HKCU)))
             CheckChoice(dialog, RowFirstButton(row), policy);
         else
-            ShowMessage(dialog, IDS_GET_POLICY, Warning);
+            ShowWarning(dialog, IDS_GET_POLICY);
         UpdateRowImages(dialog, RowFirstButton(row));
     }
     return 1;
@@ -109,12 +108,12 @@ int ApplyZonePolicies(HWND dialog)
     ZONEATTRIBUTES attributes = {};
     attributes.cbSize = sizeof attributes;
     if (FAILED(manager->GetZoneAttributes(InternetZone, &attributes))) {
-        ShowMessage(dialog, IDS_GET_ATTRIBUTES, Warning);
+        ShowWarning(dialog, IDS_GET_ATTRIBUTES);
         return 0;
     }
     attributes.dwTemplateCurrentLevel = URLTEMPLATE_CUSTOM;
     if (FAILED(manager->SetZoneAttributes(InternetZone, &attributes))) {
-        ShowMessage(dialog, IDS_SET_ATTRIBUTES, Warning);
+        ShowWarning(dialog, IDS_SET_ATTRIBUTES);
         return 0;
     }
 
@@ -123,7 +122,7 @@ int ApplyZonePolicies(HWND dialog)
     for (int row = 0; row < shown; ++row) {
         const int choice = CheckedChoice(dialog, RowFirstButton(row));
         if (choice >= 0 && !WritePolicy(manager.get(), rows[row]->urlAction, PolicyChoices[choice].policy))
-            ShowMessage(dialog, IDS_SET_POLICY, Warning);
+            ShowWarning(dialog, IDS_SET_POLICY);
     }
     return 1;
 }
