@@ -118,12 +118,13 @@ void UnregisterInstallation()
 // folder, a backslash unless it ends in one, and name, within MAX_PATH characters.
 bool AppendWide(wchar_t* folder, const wchar_t* name)
 {
-    std::size_t length = std::wcslen(folder);
-    if (length > 0 && folder[length - 1] != L'\\')
-        folder[length++] = L'\\';
-    if (length + std::wcslen(name) >= MAX_PATH)
+    const std::size_t length = std::wcslen(folder);
+    const bool slash = length > 0 && folder[length - 1] != L'\\';
+    if (length + slash + std::wcslen(name) >= MAX_PATH)
         return false;
-    std::wcscpy(folder + length, name);
+    if (slash)
+        folder[length] = L'\\';
+    std::wcscpy(folder + length + slash, name);
     return true;
 }
 
