@@ -92,30 +92,37 @@ void DrawWholeItem(const DRAWITEMSTRUCT* draw)
         DrawFocusRect(draw->hDC, &item);
 }
 
+// True when point (client coordinates) lies in the check square of the item under it.
+bool HitTestCheckSquare(HWND listBox, POINT point)
+{
+    // Off the items the answer's high word is set, which no item index has.
+    const LRESULT index = SendMessageA(listBox, LB_ITEMFROMPOINT, 0, MAKELPARAM(point.x, point.y));
+    RECT item;
+    if (SendMessageA(listBox, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)) == LB_ERR)
+        return false;
+    const RECT square = CheckSquare(item);
+    return PtInRect(&square, point) != FALSE;
+}
+
+void ToggleCheckListItem(HWND listBox, int index)
+{
+    SetCheckListItemState(listBox, index, GetCheckListItemState(listBox, index) == 0 ? 1 : 0);
+}
+
+// Toggles the current selection, if there is one.
+void ToggleCheckListSelection(HWND listBox)
+{
+    const LRESULT selection = SendMessageA(listBox, LB_GETCURSEL, 0, 0);
+    if (selection != LB_ERR)
+        ToggleCheckListItem(listBox, static_cast<int>(selection));
+}
+
 // Space, a click in a square and a double click elsewhere are the toggle gestures.
 LRESULT ToggleAndNotify(HWND listBox)
 {
     ToggleCheckListSelection(listBox);
     Notify(listBox);
     return 0;
-}
-
-} // namespace
-
-int SubclassCheckListBox(HWND listBox)
-{
-    // The block comes first: if it cannot be had, the list box keeps its own procedure.
-    HANDLE block = GlobalAlloc(GMEM_MOVEABLE, sizeof(WNDPROC));
-    if (!block)
-        return 0;
-    auto* stored = static_cast<WNDPROC*>(GlobalLock(block));
-    if (!stored) {
-        GlobalFree(block);
-        return 0;
-    }
-    *stored = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(listBox, GWLP_WNDPROC));
-    GlobalUnlock(block);
-    return GraftProcedure(listBox, PropertyName, block, CheckListBoxWndProc);
 }
 
 LRESULT CALLBACK CheckListBoxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -142,15 +149,22 @@ LRESULT CALLBACK CheckListBoxWndProc(HWND window, UINT message, WPARAM wParam, L
     return result;
 }
 
-BOOL HitTestCheckSquare(HWND listBox, POINT point)
+} // namespace
+
+bool SubclassCheckListBox(HWND listBox)
 {
-    // Off the items the answer's high word is set, which no item index has.
-    const LRESULT index = SendMessageA(listBox, LB_ITEMFROMPOINT, 0, MAKELPARAM(point.x, point.y));
-    RECT item;
-    if (SendMessageA(listBox, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)) == LB_ERR)
-        return FALSE;
-    const RECT square = CheckSquare(item);
-    return PtInRect(&square, point);
+    // The block comes first: if it cannot be had, the list box keeps its own procedure.
+    HANDLE block = GlobalAlloc(GMEM_MOVEABLE, sizeof(WNDPROC));
+    if (!block)
+        return false;
+    auto* stored = static_cast<WNDPROC*>(GlobalLock(block));
+    if (!stored) {
+        GlobalFree(block);
+        return false;
+    }
+    *stored = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(listBox, GWLP_WNDPROC));
+    GlobalUnlock(block);
+    return GraftProcedure(listBox, PropertyName, block, CheckListBoxWndProc);
 }
 
 void MeasureCheckListItem(HWND listBox, MEASUREITEMSTRUCT* measure)
@@ -194,18 +208,6 @@ void SetCheckListItemState(HWND listBox, int index, DWORD state)
 LRESULT GetCheckListItemState(HWND listBox, int index)
 {
     return SendMessageA(listBox, LB_GETITEMDATA, index, 0);
-}
-
-void ToggleCheckListItem(HWND listBox, int index)
-{
-    SetCheckListItemState(listBox, index, GetCheckListItemState(listBox, index) == 0 ? 1 : 0);
-}
-
-void ToggleCheckListSelection(HWND listBox)
-{
-    const LRESULT selection = SendMessageA(listBox, LB_GETCURSEL, 0, 0);
-    if (selection != LB_ERR)
-        ToggleCheckListItem(listBox, static_cast<int>(selection));
 }
 
 int CountCheckedListItems(HWND listBox)

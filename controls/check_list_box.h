@@ -10,12 +10,8 @@
 constexpr UINT WM_CHECKLIST_TOGGLED = WM_APP + 0x1000;
 
 // Grafts the check behaviour onto listBox (LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
-// unsorted, single selection); returns 1, or 0 when it is left a plain list box.
-int SubclassCheckListBox(HWND listBox);
-LRESULT CALLBACK CheckListBoxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Nonzero when point (client coordinates) lies in the check square of the item under it.
-BOOL HitTestCheckSquare(HWND listBox, POINT point);
+// unsorted, single selection); false when it is left a plain list box.
+bool SubclassCheckListBox(HWND listBox);
 
 // For the parent's WM_MEASUREITEM and WM_DRAWITEM of the list box.
 void MeasureCheckListItem(HWND listBox, MEASUREITEMSTRUCT* measure);
@@ -24,7 +20,4 @@ void DrawCheckListItem(const DRAWITEMSTRUCT* draw);
 // The setters repaint the item before they return.
 void SetCheckListItemState(HWND listBox, int index, DWORD state);
 LRESULT GetCheckListItemState(HWND listBox, int index);
-void ToggleCheckListItem(HWND listBox, int index);
-// Toggles the current selection, if there is one.
-void ToggleCheckListSelection(HWND listBox);
 int CountCheckedListItems(HWND listBox);

@@ -10,6 +10,14 @@
 
 namespace {
 
+// Kept in a movable global block, in the label's property "UrlPointerWndProc".
+struct HyperlinkState {
+    LONG align;            // style & 3 at the last paint: SS_CENTER, SS_RIGHT or left
+    RECT textRect;         // where the text went at the last paint; empty before it
+    LONG cursorId;         // cursor resource shown over the text
+    WNDPROC prevWndProc;   // the static's own procedure
+};
+
 constexpr char PropName[] = "UrlPointerWndProc";
 
 // The block is copied in and out whole, and holds the procedure SetWindowLongPtrA gives.
@@ -59,6 +67,46 @@ void OpenLink(HWND label)
     ShellExecuteA(GetParent(label), "open", address.get(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
+// Draws label's text underlined at the top of dc and records where it went in state.
+void PaintHyperlink(HWND label, HDC dc, HyperlinkState* state)
+{
+    LOGFONTA look = {};
+    GetObjectA(FontOf(label), sizeof look, &look);
+    look.lfUnderline = TRUE;
+    HFONT underlined = CreateFontIndirectA(&look);
+    const int size = GetWindowTextLengthA(label) + 1;
+    HeapBuffer text = AllocateBuffer(size);
+    if (!text) {
+        DeleteObject(underlined);
+        return;
+    }
+    const int length = GetWindowTextA(label, text.get(), size);
+    HGDIOBJ oldFont = SelectObject(dc, underlined);
+    const COLORREF oldColour = SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHT));
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+
+    state->align = static_cast<LONG>(GetWindowLongPtrA(label, GWL_STYLE) & 3);
+    SIZE extent = {};
+    GetTextExtentPoint32A(dc, text.get(), length, &extent);
+    RECT client;
+    GetClientRect(label, &client);
+    const LONG width = client.right;
+    if (state->align & SS_CENTER) {
+        const LONG margin = (width - extent.cx) / 2;
+        state->textRect = {margin, 0, width - margin, extent.cy};
+    } else if (state->align & SS_RIGHT) {
+        state->textRect = {width - extent.cx, 0, width, extent.cy};
+    } else {
+        state->textRect = {0, 0, extent.cx, extent.cy};
+    }
+    TextOutA(dc, state->textRect.left, 0, text.get(), length);
+
+    SelectObject(dc, oldFont);
+    DeleteObject(underlined);
+    SetTextColor(dc, oldColour);
+    SetBkMode(dc, oldMode);
+}
+
 void OnPaint(HWND label, HGLOBAL block, HyperlinkState* state)
 {
     PAINTSTRUCT paint;
@@ -67,25 +115,6 @@ void OnPaint(HWND label, HGLOBAL block, HyperlinkState* state)
         EndPaint(label, &paint);
         WriteState(block, *state);
     }
-}
-
-} // namespace
-
-int SubclassHyperlink(HWND dialog, int controlId, int cursorId)
-{
-    HWND label = GetDlgItem(dialog, controlId);
-    const LONG_PTR previous = label ? GetWindowLongPtrA(label, GWLP_WNDPROC) : 0;
-    if (!previous)
-        return 0;
-    // State first: when it cannot be stored, the static keeps its own procedure.
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof(HyperlinkState));
-    if (!block)
-        return 0;
-    HyperlinkState state = {};
-    state.cursorId = cursorId;
-    state.prevWndProc = reinterpret_cast<WNDPROC>(previous);
-    WriteState(block, state);
-    return GraftProcedure(label, PropName, block, UrlPointerWndProc);
 }
 
 LRESULT CALLBACK UrlPointerWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -125,43 +154,23 @@ LRESULT CALLBACK UrlPointerWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
     return CallWindowProcA(state.prevWndProc, hwnd, msg, wParam, lParam);
 }
 
-void PaintHyperlink(HWND label, HDC dc, HyperlinkState* state)
+} // namespace
+
+bool SubclassHyperlink(HWND dialog, int controlId, int cursorId)
 {
-    LOGFONTA look = {};
-    GetObjectA(FontOf(label), sizeof look, &look);
-    look.lfUnderline = TRUE;
-    HFONT underlined = CreateFontIndirectA(&look);
-    const int size = GetWindowTextLengthA(label) + 1;
-    HeapBuffer text = AllocateBuffer(size);
-    if (!text) {
-        DeleteObject(underlined);
-        return;
-    }
-    const int length = GetWindowTextA(label, text.get(), size);
-    HGDIOBJ oldFont = SelectObject(dc, underlined);
-    const COLORREF oldColour = SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHT));
-    const int oldMode = SetBkMode(dc, TRANSPARENT);
-
-    state->align = static_cast<LONG>(GetWindowLongPtrA(label, GWL_STYLE) & 3);
-    SIZE extent = {};
-    GetTextExtentPoint32A(dc, text.get(), length, &extent);
-    RECT client;
-    GetClientRect(label, &client);
-    const LONG width = client.right;
-    if (state->align & SS_CENTER) {
-        const LONG margin = (width - extent.cx) / 2;
-        state->textRect = {margin, 0, width - margin, extent.cy};
-    } else if (state->align & SS_RIGHT) {
-        state->textRect = {width - extent.cx, 0, width, extent.cy};
-    } else {
-        state->textRect = {0, 0, extent.cx, extent.cy};
-    }
-    TextOutA(dc, state->textRect.left, 0, text.get(), length);
-
-    SelectObject(dc, oldFont);
-    DeleteObject(underlined);
-    SetTextColor(dc, oldColour);
-    SetBkMode(dc, oldMode);
+    HWND label = GetDlgItem(dialog, controlId);
+    const LONG_PTR previous = label ? GetWindowLongPtrA(label, GWLP_WNDPROC) : 0;
+    if (!previous)
+        return false;
+    // State first: when it cannot be stored, the static keeps its own procedure.
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof(HyperlinkState));
+    if (!block)
+        return false;
+    HyperlinkState state = {};
+    state.cursorId = cursorId;
+    state.prevWndProc = reinterpret_cast<WNDPROC>(previous);
+    WriteState(block, state);
+    return GraftProcedure(label, PropName, block, UrlPointerWndProc);
 }
 
 void ApplySmallPrintFont(HWND control, HFONT* savedFont, HFONT* smallFont)

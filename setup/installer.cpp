@@ -64,7 +64,7 @@ bool ReadInstallFlag(DWORD* flag)
                             &size) == ERROR_SUCCESS;
 }
 
-int FailCopy()
+bool FailCopy()
 {
     ShowWarning(nullptr, IDS_COPY_FAILED);
     return 0;
@@ -195,6 +195,15 @@ struct ItemListFree {
     void operator()(ITEMIDLIST* list) const { CoTaskMemFree(list); }
 };
 
+// The folder browser's callback: preselects the folder text given as data.
+int CALLBACK BrowseFolderCallback(HWND browser, UINT message, LPARAM, LPARAM data)
+{
+    const wchar_t* folder = reinterpret_cast<const wchar_t*>(data);
+    if (message == BFFM_INITIALIZED && folder && folder[0] != L'\0')
+        SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, data);
+    return 0;
+}
+
 // Wide, like the dialog: the chosen folder's name reaches the edit as it is, and OK
 // tells whether the 8-bit API can name it.
 void BrowseForInstallFolder(HWND dialog)
@@ -234,6 +243,19 @@ void OnInstallCommand(HWND dialog, WORD id)
     }
 }
 
+INT_PTR CALLBACK InstallDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        InitInstallDialog(dialog, lParam != FALSE);
+        return TRUE;   // the focus goes to the first tab stop, the edit
+    case WM_COMMAND:
+        OnInstallCommand(dialog, LOWORD(wParam));
+        return FALSE;
+    }
+    return FALSE;
+}
+
 // The folder's installation done by a copy of this executable run through the
 // consent prompt, which may write the machine's keys.
 ElevatedRun InstallThroughConsent()
@@ -243,58 +265,10 @@ ElevatedRun InstallThroughConsent()
     return RunElevated(parameters);
 }
 
-} // namespace
-
-DWORD ReadInstallScope()
-{
-    DWORD scope = 0;
-    return ReadInstallFlag(&scope) ? scope : 0;
-}
-
-int RunInstallerIfNeeded()
-{
-    // Any readable "InstFlag", 0 included, means installed.
-    DWORD flag;
-    if (ReadInstallFlag(&flag))
-        return 1;
-    for (LPARAM again = FALSE;; again = TRUE) {
-        // A wide dialog: its edit keeps every character typed or browsed, so that a
-        // name the 8-bit API could reach only through a look-alike is seen and refused.
-        const INT_PTR result = DialogBoxParamW(g_instance, MAKEINTRESOURCEW(IDD_INSTALL), nullptr, InstallDlgProc,
-                                               again);
-        if (result == IDABORT)
-            return FailCopy();
-        if (result != IDOK)
-            return 0;
-        if (InstallScope == ScopeCurrentUser || CanWriteMachineKeys())
-            return InstallProgram(true);
-        switch (InstallThroughConsent()) {
-        case ElevatedRun::Declined:
-            continue;
-        case ElevatedRun::Failed:
-            return 0;   // the copy told the user
-        case ElevatedRun::NotStarted:
-            return FailCopy();
-        case ElevatedRun::Succeeded:
-            if (WriteInstallFlag())
-                return 1;
-            ShowWarning(nullptr, IDS_REGISTER_FAILED);
-            return 0;
-        }
-    }
-}
-
-int InstallForAllUsers(const char* folder)
-{
-    // A folder that would not pass the dialog fails like any copy.
-    if (std::strlen(folder) >= sizeof InstallFolder || !IsFullPath(folder))
-        return FailCopy();
-    std::strcpy(InstallFolder, folder);
-    InstallScope = ScopeAllUsers;
-    return InstallProgram(false);
-}
-
-int InstallProgram(bool forThisUser)
+// Copies the running executable into InstallFolder and writes the registry entries
+// for InstallScope, "InstFlag" only when forThisUser; false after telling the user,
+// with nothing registered and no file of its own left.
+bool InstallProgram(bool forThisUser)
 {
     // A folder without room for its backslash, or for the file name below, cannot
     // hold the copy: refused before any folder is created.
@@ -303,7 +277,7 @@ int InstallProgram(bool forThisUser)
     HeapBuffer work = AllocateBuffer(WorkBufferSize);
     if (!work) {
         ShowWarning(nullptr, IDS_OUT_OF_MEMORY);
-        return 0;
+        return false;
     }
     char* source = work.get();
     if (!GetExecutablePath(source, SourcePathRoom))
@@ -320,7 +294,7 @@ int InstallProgram(bool forThisUser)
     if (copies && !CopyFileA(source, destination, FALSE))
         return FailCopy();
     if (RegisterInstallation(work.get(), forThisUser))
-        return 1;
+        return true;
     // A registration that fails is a failed installation, with nothing of it left
     // but the folders; a file that was in place before stays.
     UnregisterInstallation();
@@ -329,26 +303,56 @@ int InstallProgram(bool forThisUser)
         DeleteFileA(work.get());
     }
     ShowWarning(nullptr, IDS_REGISTER_FAILED);
-    return 0;
+    return false;
 }
 
-INT_PTR CALLBACK InstallDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+} // namespace
+
+DWORD ReadInstallScope()
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        InitInstallDialog(dialog, lParam != FALSE);
-        return TRUE;   // the focus goes to the first tab stop, the edit
-    case WM_COMMAND:
-        OnInstallCommand(dialog, LOWORD(wParam));
-        return FALSE;
+    DWORD scope = 0;
+    return ReadInstallFlag(&scope) ? scope : 0;
+}
+
+bool RunInstallerIfNeeded()
+{
+    // Any readable "InstFlag", 0 included, means installed.
+    DWORD flag;
+    if (ReadInstallFlag(&flag))
+        return true;
+    for (LPARAM again = FALSE;; again = TRUE) {
+        // A wide dialog: its edit keeps every character typed or browsed, so that a
+        // name the 8-bit API could reach only through a look-alike is seen and refused.
+        const INT_PTR result = DialogBoxParamW(g_instance, MAKEINTRESOURCEW(IDD_INSTALL), nullptr, InstallDlgProc,
+                                               again);
+        if (result == IDABORT)
+            return FailCopy();
+        if (result != IDOK)
+            return false;
+        if (InstallScope == ScopeCurrentUser || CanWriteMachineKeys())
+            return InstallProgram(true);
+        switch (InstallThroughConsent()) {
+        case ElevatedRun::Declined:
+            continue;
+        case ElevatedRun::Failed:
+            return false;   // the copy told the user
+        case ElevatedRun::NotStarted:
+            return FailCopy();
+        case ElevatedRun::Succeeded:
+            if (WriteInstallFlag())
+                return true;
+            ShowWarning(nullptr, IDS_REGISTER_FAILED);
+            return false;
+        }
     }
-    return FALSE;
 }
 
-int CALLBACK BrowseFolderCallback(HWND browser, UINT message, LPARAM, LPARAM data)
+bool InstallForAllUsers(const char* folder)
 {
-    const wchar_t* folder = reinterpret_cast<const wchar_t*>(data);
-    if (message == BFFM_INITIALIZED && folder && folder[0] != L'\0')
-        SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, data);
-    return 0;
+    // A folder that would not pass the dialog fails like any copy.
+    if (std::strlen(folder) >= sizeof InstallFolder || !IsFullPath(folder))
+        return FailCopy();
+    std::strcpy(InstallFolder, folder);
+    InstallScope = ScopeAllUsers;
+    return InstallProgram(false);
 }

@@ -22,24 +22,14 @@ inline HKEY ScopeRoot(DWORD scope)
     return scope == ScopeCurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
 }
 
-// 1 when the main dialog may run: installed already, or installed now;
-// 0 when the user cancelled or the installation failed (the user was told).
-int RunInstallerIfNeeded();
-
-// Copies the running executable into InstallFolder and writes the registry
-// entries for InstallScope, "InstFlag" only when forThisUser; 1 on success, 0
-// after telling the user, with nothing registered and no file of its own left.
-int InstallProgram(bool forThisUser);
+// True when the main dialog may run: installed already, or installed now; false
+// when the user cancelled or the installation failed (the user was told).
+bool RunInstallerIfNeeded();
 
 // The copy run through the consent prompt: installs into folder for all users,
-// without "InstFlag", touching nothing of HKEY_CURRENT_USER; 1 on success, 0 after
-// telling the user.
-int InstallForAllUsers(const char* folder);
+// without "InstFlag", touching nothing of HKEY_CURRENT_USER; false after telling
+// the user.
+bool InstallForAllUsers(const char* folder);
 
 // "InstFlag" of the settings key, or 0 when it cannot be read into 4 bytes.
 DWORD ReadInstallScope();
-
-INT_PTR CALLBACK InstallDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-
-// The folder browser's callback: preselects the folder text given as data.
-int CALLBACK BrowseFolderCallback(HWND browser, UINT message, LPARAM lParam, LPARAM data);

@@ -7,6 +7,50 @@
 
 namespace {
 
+// The first backslash at or after text; nullptr when there is none.
+const char* FindBackslash(const char* text)
+{
+    for (const char* at = text; *at != '\0'; at = CharNextA(at)) {
+        if (*at == '\\')
+            return at;
+    }
+    return nullptr;
+}
+
+// Sets rootEnd behind the drive ("C:") or network ("\\server\share") root of path;
+// true when a root was recognised, else false with rootEnd at the start of path.
+bool FindPathRootEnd(const char* path, const char** rootEnd)
+{
+    *rootEnd = path;
+    if (path[0] == '\0' || path[1] == '\0' || path[2] == '\0')
+        return false;
+    if (path[1] == ':') {
+        *rootEnd = path + 2;
+        return true;
+    }
+    if (path[0] == '\\' && path[1] == '\\') {
+        const char* serverEnd = FindBackslash(path + 2);
+        const char* shareEnd = serverEnd ? FindBackslash(serverEnd + 1) : nullptr;
+        // Without a share name the whole path is the root.
+        *rootEnd = shareEnd ? shareEnd : path + std::strlen(path);
+        return true;
+    }
+    return false;
+}
+
+// True when path names an existing file or folder; isDirectory, when given, tells which.
+bool PathExists(const char* path, bool* isDirectory)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    if (isDirectory)
+        *isDirectory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    FindClose(search);
+    return true;
+}
+
 // The runtime's test knows the code page; bytes of 0x80 and up are never blank.
 bool IsWhiteSpace(char c)
 {
@@ -55,67 +99,36 @@ void TrimWhiteSpace(char* text)
         text[--length] = '\0';
 }
 
-int EnsureTrailingBackslash(char* path, unsigned size)
+bool EnsureTrailingBackslash(char* path, unsigned size)
 {
     const std::size_t length = std::strlen(path);
     if (length == 0 || EndsWithBackslash(path))
-        return 1;
+        return true;
     if (length + 1 >= size)
-        return 0;
+        return false;
     path[length] = '\\';
     path[length + 1] = '\0';
-    return 1;
+    return true;
 }
 
-int AppendPathComponent(char* path, unsigned size, const char* component)
+bool AppendPathComponent(char* path, unsigned size, const char* component)
 {
     if (path[0] != '\0' && !EnsureTrailingBackslash(path, size))
-        return 0;
+        return false;
     const std::size_t length = std::strlen(path);
     const std::size_t added = std::strlen(component);
     if (length + added >= size)
-        return 0;
+        return false;
     std::memcpy(path + length, component, added + 1);
-    return 1;
+    return true;
 }
 
-int FindPathRootEnd(const char* path, const char** rootEnd)
-{
-    *rootEnd = path;
-    if (path[0] == '\0' || path[1] == '\0' || path[2] == '\0')
-        return 0;
-    if (path[1] == ':') {
-        *rootEnd = path + 2;
-        return 1;
-    }
-    if (path[0] == '\\' && path[1] == '\\') {
-        const char* serverEnd = FindBackslash(path + 2);
-        const char* shareEnd = serverEnd ? FindBackslash(serverEnd + 1) : nullptr;
-        // Without a share name the whole path is the root.
-        *rootEnd = shareEnd ? shareEnd : path + std::strlen(path);
-        return 1;
-    }
-    return 0;
-}
-
-int PathExists(const char* path, int* isDirectory)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path, &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return 0;
-    if (isDirectory)
-        *isDirectory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
-    FindClose(search);
-    return 1;
-}
-
-int CreateDirectoryTree(const char* path)
+bool CreateDirectoryTree(const char* path)
 {
     const std::size_t length = std::strlen(path);
     HeapBuffer copy = AllocateBuffer(length + 1);
     if (!copy)
-        return 0;
+        return false;
     std::memcpy(copy.get(), path, length + 1);
 
     // An unrecognised root leaves rootEnd at the start: relative paths are created too.
@@ -123,7 +136,7 @@ int CreateDirectoryTree(const char* path)
     FindPathRootEnd(copy.get(), &rootEnd);
     char* at = copy.get() + (rootEnd - copy.get());
     if (*at == '\0')
-        return 1;
+        return true;
     for (;;) {
         // Character-wise, so that a double-byte character never ends a component.
         char* last = at;
@@ -136,26 +149,17 @@ int CreateDirectoryTree(const char* path)
             return *at == '\0';   // a trailing backslash ends the walk; two in a row fail
         const char kept = *at;
         *at = '\0';
-        int isDirectory = 0;
+        bool isDirectory = false;
         if (PathExists(copy.get(), &isDirectory)) {
             if (!isDirectory)
-                return 0;
+                return false;
         } else if (!CreateDirectoryA(copy.get(), nullptr)) {
-            return 0;
+            return false;
         }
         *at = kept;
         if (kept == '\0')
-            return 1;
+            return true;
     }
-}
-
-const char* FindBackslash(const char* text)
-{
-    for (const char* at = text; *at != '\0'; at = CharNextA(at)) {
-        if (*at == '\\')
-            return at;
-    }
-    return nullptr;
 }
 
 const char* FindLastBackslash(const char* text)
@@ -177,7 +181,7 @@ bool ConvertExactly(const wchar_t* wide, UINT codePage, char* text, int size)
            !inexact;
 }
 
-int GetExecutablePath(char* path, DWORD size, UINT codePage)
+bool GetExecutablePath(char* path, DWORD size, UINT codePage)
 {
     // A path that fills the buffer was cut.
     wchar_t wide[MAX_PATH];

@@ -7,26 +7,18 @@
 // Removes white space (blank, tab to carriage return) from both ends, in place.
 void TrimWhiteSpace(char* text);
 
-// Adds a backslash unless path is empty or ends in one; 0 when there is no room.
-int EnsureTrailingBackslash(char* path, unsigned size);
+// Adds a backslash unless path is empty or ends in one; false when there is no room.
+bool EnsureTrailingBackslash(char* path, unsigned size);
 
 // Joins component to path with one backslash (none when path is empty);
-// 0 when the result does not fit in size bytes.
-int AppendPathComponent(char* path, unsigned size, const char* component);
+// false when the result does not fit in size bytes.
+bool AppendPathComponent(char* path, unsigned size, const char* component);
 
-// Sets rootEnd behind the drive ("C:") or network ("\\server\share") root of path;
-// 1 when a root was recognised, else 0 with rootEnd at the start of path.
-int FindPathRootEnd(const char* path, const char** rootEnd);
+// Creates every missing folder of path, level by level; true when all exist now.
+bool CreateDirectoryTree(const char* path);
 
-// 1 when path names an existing file or folder; isDirectory, when given, tells which.
-int PathExists(const char* path, int* isDirectory);
-
-// Creates every missing folder of path, level by level; 1 when all exist now.
-int CreateDirectoryTree(const char* path);
-
-// The first backslash at or after text, or the last one in it; nullptr when there
-// is none. A trail byte of a double-byte character is never taken for one.
-const char* FindBackslash(const char* text);
+// The last backslash in text; nullptr when there is none. A trail byte of a
+// double-byte character is never taken for one.
 const char* FindLastBackslash(const char* text);
 
 // wide in codePage (CP_ACP for the 8-bit API, CP_OEMCP for the command processor);
@@ -35,9 +27,9 @@ const char* FindLastBackslash(const char* text);
 // '"') would name another file, or run a command.
 bool ConvertExactly(const wchar_t* wide, UINT codePage, char* text, int size);
 
-// The running executable's full path in codePage; 0 when it was cut or cannot be
-// written exactly there, since either would name another file.
-int GetExecutablePath(char* path, DWORD size, UINT codePage = CP_ACP);
+// The running executable's full path in codePage; false when it was cut or cannot
+// be written exactly there, since either would name another file.
+bool GetExecutablePath(char* path, DWORD size, UINT codePage = CP_ACP);
 
 // True when both paths name one existing file: volume and file index name a file
 // whatever the spelling (case, short names, links).

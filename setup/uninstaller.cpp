@@ -86,6 +86,30 @@ std::size_t ComposeUninstallScript(const char* exePath, const char* scriptPath, 
     return AppendLine(script, length, DeleteFormat, scriptPath);
 }
 
+// Deletes subKey of root with all its subkeys, depth first; ERROR_SUCCESS, or the
+// first error met.
+LONG DeleteKeyTree(HKEY root, const char* subKey)
+{
+    HKEY opened;
+    const LONG openError = RegOpenKeyExA(root, subKey, 0, KEY_ALL_ACCESS, &opened);
+    if (openError != ERROR_SUCCESS)
+        return openError;
+    UniqueKey key(opened);
+    for (;;) {
+        // Always the first subkey: the one handled before is gone. Each level has its own name.
+        char name[MAX_PATH];
+        DWORD nameSize = sizeof name;
+        FILETIME written;
+        if (RegEnumKeyExA(key.get(), 0, name, &nameSize, nullptr, nullptr, nullptr, &written) != ERROR_SUCCESS) {
+            key.reset();
+            return RegDeleteKeyA(root, subKey);
+        }
+        const LONG error = DeleteKeyTree(key.get(), name);
+        if (error != ERROR_SUCCESS)
+            return error;
+    }
+}
+
 bool IsGone(LONG deletion)
 {
     return deletion == ERROR_SUCCESS || deletion == ERROR_FILE_NOT_FOUND;
@@ -289,28 +313,6 @@ void RemoveThroughConsent()
 
 } // namespace
 
-LONG DeleteKeyTree(HKEY root, const char* subKey)
-{
-    HKEY opened;
-    const LONG openError = RegOpenKeyExA(root, subKey, 0, KEY_ALL_ACCESS, &opened);
-    if (openError != ERROR_SUCCESS)
-        return openError;
-    UniqueKey key(opened);
-    for (;;) {
-        // Always the first subkey: the one handled before is gone. Each level has its own name.
-        char name[MAX_PATH];
-        DWORD nameSize = sizeof name;
-        FILETIME written;
-        if (RegEnumKeyExA(key.get(), 0, name, &nameSize, nullptr, nullptr, nullptr, &written) != ERROR_SUCCESS) {
-            key.reset();
-            return RegDeleteKeyA(root, subKey);
-        }
-        const LONG error = DeleteKeyTree(key.get(), name);
-        if (error != ERROR_SUCCESS)
-            return error;
-    }
-}
-
 void RunUninstall()
 {
     InstallScope = ReadInstallScope();
@@ -331,11 +333,11 @@ void RunUninstall()
         ShowWarning(nullptr, IDS_CANNOT_REMOVE);
 }
 
-int RemoveForAllUsers()
+bool RemoveForAllUsers()
 {
     InstallScope = ScopeAllUsers;
     if (RemoveInstallation(HKEY_LOCAL_MACHINE, false))
-        return 1;
+        return true;
     ShowWarning(nullptr, IDS_CANNOT_REMOVE);
-    return 0;
+    return false;
 }

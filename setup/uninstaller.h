@@ -16,10 +16,7 @@ constexpr char UninstallScriptName[] = "__UNINST.BAT";
 void RunUninstall();
 
 // The copy run through the consent prompt: removes the all-users keys, then starts
-// the script for this file; 1 on success, 0 after telling the user, with nothing
-// removed. Touches nothing of HKEY_CURRENT_USER.
-int RemoveForAllUsers();
-
-// Deletes subKey of root with all its subkeys; ERROR_SUCCESS, or the first error met.
-LONG DeleteKeyTree(HKEY root, const char* subKey);
+// the script for this file; false after telling the user, with nothing removed.
+// Touches nothing of HKEY_CURRENT_USER.
+bool RemoveForAllUsers();
 

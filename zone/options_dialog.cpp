@@ -20,6 +20,21 @@ bool IsSingleByteCharIn(char c, const char* set)
     return false;
 }
 
+// Removes in place every single-byte character of text that is in set; the
+// halves of a double-byte character are never removed.
+void StripChars(char* text, const char* set)
+{
+    // Forward, a character at a time, so a trail byte is never taken for one of set's.
+    char* p = text;
+    while (*p) {
+        char* next = CharNextA(p);
+        if (next == p + 1 && IsSingleByteCharIn(*p, set))
+            std::memmove(p, next, std::strlen(next) + 1);
+        else
+            p = next;
+    }
+}
+
 HWND OptionList(HWND dialog)
 {
     return GetDlgItem(dialog, IDC_OPTION_LIST);
@@ -81,19 +96,6 @@ INT_PTR OnCommand(HWND dialog, int id)
 }
 
 } // namespace
-
-void StripChars(char* text, const char* set)
-{
-    // Forward, a character at a time, so a trail byte is never taken for one of set's.
-    char* p = text;
-    while (*p) {
-        char* next = CharNextA(p);
-        if (next == p + 1 && IsSingleByteCharIn(*p, set))
-            std::memmove(p, next, std::strlen(next) + 1);
-        else
-            p = next;
-    }
-}
 
 INT_PTR CALLBACK OptionsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {

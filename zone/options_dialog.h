@@ -6,7 +6,3 @@
 // Ends with IDOK once the checked items are stored as the catalogue's shown
 // flags, with IDCANCEL leaving the catalogue untouched.
 INT_PTR CALLBACK OptionsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Removes in place every single-byte character of text that is in set; the
-// halves of a double-byte character are never removed.
-void StripChars(char* text, const char* set);
