@@ -132,7 +132,7 @@ TEST_CASE("a first start from a download folder installs where offered, for all 
         HWND edit = GetDlgItem(dialog, 1059);
         const auto choose = [&](int scope) { SendDlgItemMessageA(dialog, scope, BM_CLICK, 0, 0); return Text(edit); };
         // While it is the default, the folder follows the scope (Current user needs no rights); a typed one stays.
-        CHECK(Text(edit) == folder);
+        CHECK((Text(edit) == folder && SendDlgItemMessageA(dialog, 1061, BM_GETCHECK, 0, 0) == BST_CHECKED));
         CHECK(choose(1062) == std::string(local) + "\\Programs\\BRDL");
         CHECK(choose(1061) == folder);
         // Without its backslash it would be taken relative to wherever the program started.
