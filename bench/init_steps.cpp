@@ -11,9 +11,9 @@
 #include "app/brindle.h"
 #include "app/resource.h"
 #include "controls/hyperlink.h"
-#include "zone/main_dialog.h"
 #include "zone/option_catalogue.h"
 #include "zone/row_aids.h"
+#include "zone/row_images.h"
 #include "zone/row_layout.h"
 #include "zone/zone_policy.h"
 
@@ -53,8 +53,8 @@ double Median(std::vector<double> values)
 
 enum Step { Icons, Policies, Link, SmallPrint, Padlocks, Tooltips, Subclass, Layout, Relayout, StepCount };
 const char* const StepNames[StepCount] = {
-    "icons, shown padlocks, layout (InitRowIcons)",
-    "zone policies read (LoadZonePolicies)",
+    "icons, shown padlocks, layout (LoadRowIcons, PlacePadlocks, LayoutRows)",
+    "zone policies read, rows' images (LoadZonePolicies, UpdateRowImages)",
     "link label (SubclassHyperlink)",
     "small print (ApplySmallPrintFont)",
     "shown, then: hidden rows' padlocks",
@@ -76,17 +76,23 @@ void TimeOnce(std::vector<double> (&times)[StepCount])
     // The steps of WM_INITDIALOG, in their order (the stored settings are left out),
     // then the row aids, which come once the window has shown and painted.
     HWND dialog = CreateMainTemplate();
+    ZoneOption* rows[RowCount];
+    const int shown = GetVisibleRows(rows);
     start = NowUs();
-    InitRowIcons(dialog);
+    LoadRowIcons();
+    PlacePadlocks(dialog, 0, shown);
+    LayoutRows(dialog);
     lap(Icons);
     LoadZonePolicies(dialog);
+    for (int row = 0; row < shown; ++row)
+        UpdateRowImages(dialog, IDC_FIRST_BUTTON + ChoiceCount * row);
     lap(Policies);
     SubclassHyperlink(dialog, IDC_LINK, IDCUR_HAND);
     lap(Link);
     HFONT saved = nullptr, small = nullptr;
     ApplySmallPrintFont(GetDlgItem(dialog, IDC_NOTICE), &saved, &small);
     lap(SmallPrint);
-    PlaceHiddenPadlocks(dialog);
+    PlacePadlocks(dialog, shown, RowCount);
     lap(Padlocks);
     AddRowTooltips(dialog);
     lap(Tooltips);
@@ -95,8 +101,7 @@ void TimeOnce(std::vector<double> (&times)[StepCount])
     lap(Subclass);
     RestoreSmallPrintFont(GetDlgItem(dialog, IDC_NOTICE), &saved, &small);
     DestroyWindow(dialog);
-    for (int i = 0; i < 8; ++i)
-        DestroyIcon(RowIcon(i));
+    DestroyRowIcons();
 
     // The layout alone on a fresh template, then once more with nothing to change.
     dialog = CreateMainTemplate();

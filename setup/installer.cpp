@@ -10,6 +10,7 @@
 #include "setup/elevation.h"
 #include "setup/path_utils.h"
 
+// Mutable: what the install dialog chose, for the rest of the process.
 DWORD InstallScope;
 char InstallFolder[MAX_PATH];
 
@@ -67,7 +68,7 @@ bool ReadInstallFlag(DWORD* flag)
 bool FailCopy()
 {
     ShowWarning(nullptr, IDS_COPY_FAILED);
-    return 0;
+    return false;
 }
 
 // False at the first key or value that cannot be written.

@@ -3,6 +3,7 @@
 #include "app/brindle.h"
 #include "app/handles.h"
 
+// Mutable: the shown flags follow the stored Options and the options dialog.
 ZoneOption OptionCatalogue[OptionCount] = {
     {"&Download signed ActiveX controls:", 0x1001, 0},
     {"Download &unsigned ActiveX controls:", 0x1004, 0},

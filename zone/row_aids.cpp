@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "app/resource.h"
-#include "zone/main_dialog.h"
 #include "zone/option_catalogue.h"
+#include "zone/row_images.h"
 
 namespace {
 
@@ -79,15 +79,15 @@ void AddRowTooltips(HWND dialog)
     }
 }
 
-int SubclassRowButton(HWND dialog, int id)
+bool SubclassRowButton(HWND dialog, int id)
 {
     HWND button = GetDlgItem(dialog, id);
     const LONG_PTR previous = GetWindowLongPtrA(button, GWLP_WNDPROC);
     if (!previous)
-        return 0;
+        return false;
     SetWindowLongPtrA(button, GWLP_USERDATA, previous);
     SetWindowLongPtrA(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RowButtonHoverProc));
-    return 1;
+    return true;
 }
 
 LRESULT CALLBACK RowButtonHoverProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam)

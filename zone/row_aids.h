@@ -8,7 +8,8 @@
 void AddRowTooltips(HWND dialog);
 
 // Puts RowButtonHoverProc in front of button id's procedure, which it keeps in the
-// button's user data; 1 when done, 0 when that procedure cannot be read.
-int SubclassRowButton(HWND dialog, int id);
+// button's user data; false when that procedure cannot be read.
+bool SubclassRowButton(HWND dialog, int id);
 
+// Declared for the main dialog, which tells by it that the buttons are subclassed.
 LRESULT CALLBACK RowButtonHoverProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam);

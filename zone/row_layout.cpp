@@ -8,7 +8,7 @@
 
 namespace {
 
-// Measured from the template at the first layout, in pixels, then fixed.
+// Mutable: measured from the template at the first layout, in pixels, then fixed.
 int RowToButtonsGap;
 int ButtonsToLinkGap;
 
@@ -19,9 +19,9 @@ RECT ControlRect(HWND dialog, int id)
     return rect;
 }
 
-BOOL MoveWindowToRect(HWND window, const RECT& rect)
+void MoveWindowToRect(HWND window, const RECT& rect)
 {
-    return MoveWindow(window, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, FALSE);
+    MoveWindow(window, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, FALSE);
 }
 
 // Moves the control's top edge to y; its left edge and size stay. Every move is a

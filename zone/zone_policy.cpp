@@ -5,7 +5,6 @@
 #include "app/brindle.h"
 #include "app/handles.h"
 #include "app/resource.h"
-#include "zone/main_dialog.h"
 #include "zone/option_catalogue.h"
 
 namespace {
@@ -78,11 +77,11 @@ bool WritePolicy(IInternetZoneManager* manager, DWORD action, DWORD policy)
 
 } // namespace
 
-int LoadZonePolicies(HWND dialog)
+bool LoadZonePolicies(HWND dialog)
 {
     ZoneManager manager = CreateZoneManager(dialog);
     if (!manager)
-        return 0;
+        return false;
 
     ZoneOption* rows[RowCount];
     const int shown = GetVisibleRows(rows);
@@ -93,28 +92,27 @@ int LoadZonePolicies(HWND dialog)
             CheckChoice(dialog, RowFirstButton(row), policy);
         else
             ShowWarning(dialog, IDS_GET_POLICY);
-        UpdateRowImages(dialog, RowFirstButton(row));
     }
-    return 1;
+    return true;
 }
 
-int ApplyZonePolicies(HWND dialog)
+bool ApplyZonePolicies(HWND dialog)
 {
     ZoneManager manager = CreateZoneManager(dialog);
     if (!manager)
-        return 0;
+        return false;
 
     // The zone becomes custom on every OK, before any policy is written.
     ZONEATTRIBUTES attributes = {};
     attributes.cbSize = sizeof attributes;
     if (FAILED(manager->GetZoneAttributes(InternetZone, &attributes))) {
         ShowWarning(dialog, IDS_GET_ATTRIBUTES);
-        return 0;
+        return false;
     }
     attributes.dwTemplateCurrentLevel = URLTEMPLATE_CUSTOM;
     if (FAILED(manager->SetZoneAttributes(InternetZone, &attributes))) {
         ShowWarning(dialog, IDS_SET_ATTRIBUTES);
-        return 0;
+        return false;
     }
 
     ZoneOption* rows[RowCount];
@@ -124,5 +122,5 @@ int ApplyZonePolicies(HWND dialog)
         if (choice >= 0 && !WritePolicy(manager.get(), rows[row]->urlAction, PolicyChoices[choice].policy))
             ShowWarning(dialog, IDS_SET_POLICY);
     }
-    return 1;
+    return true;
 }

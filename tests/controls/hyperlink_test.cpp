@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "app/resource.h"
 #include "controls/hyperlink.h"
 #include "support/import_patch.h"
 
@@ -31,8 +32,8 @@ TEST_CASE("the address opens on a press on the label and a release on its text, 
     for (const auto& c : cases) {
         CAPTURE(c.down);
         HWND label = CreateWindowA("STATIC", "https://www.talvane.example/", WS_CHILD | SS_NOTIFY | SS_CENTER, 0, 0,
-                                   400, 20, g_parent, reinterpret_cast<HMENU>(1058), nullptr, nullptr);
-        REQUIRE(SubclassHyperlink(g_parent, 1058, 130) == 1);
+                                   400, 20, g_parent, reinterpret_cast<HMENU>(IDC_LINK), nullptr, nullptr);
+        REQUIRE(SubclassHyperlink(g_parent, IDC_LINK, IDCUR_HAND));
         if (c.painted)
             SendMessageA(label, WM_PAINT, 0, 0);
         g_opened.clear();

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "app/resource.h"
 #include "support/sandbox.h"
 
 namespace {
@@ -118,8 +119,8 @@ TEST_CASE("a first start from a download folder installs where offered, for all 
     REQUIRE(CopyTo(BRDL_EXE, downloaded));
     {   // A folder the 8-bit API reaches only by a look-alike ('&' for U+FF06) fails like a copy, making nothing.
         Brdl run(downloaded);
-        SendDlgItemMessageW(run.Window("Install Brindle", 1059), 1059, WM_SETTEXT, 0, LPARAM(L"C:\\New\\A\uFF06B"));
-        Press(run.Window("Install Brindle", 1059), IDOK);
+        SendDlgItemMessageW(run.Window("Install Brindle", IDC_FOLDER), IDC_FOLDER, WM_SETTEXT, 0, LPARAM(L"C:\\New\\A\uFF06B"));
+        Press(run.Window("Install Brindle", IDC_FOLDER), IDOK);
         CHECK(AnswerMessage(run, IDOK) == "Unable to copy file to destination folder. Installation was aborted.");
         CHECK((run.Ends() && !Exists("C:\\New")));
     }
@@ -127,22 +128,22 @@ TEST_CASE("a first start from a download folder installs where offered, for all 
         CAPTURE(exe);
         CopyTo(PLANTED, FolderOf(exe) + "\\comctl32.dll");
         Brdl run(exe);
-        HWND dialog = run.Window("Install Brindle", 1059);
+        HWND dialog = run.Window("Install Brindle", IDC_FOLDER);
         REQUIRE(dialog);
-        HWND edit = GetDlgItem(dialog, 1059);
+        HWND edit = GetDlgItem(dialog, IDC_FOLDER);
         const auto choose = [&](int scope) { SendDlgItemMessageA(dialog, scope, BM_CLICK, 0, 0); return Text(edit); };
         // While it is the default, the folder follows the scope (Current user needs no rights); a typed one stays.
-        CHECK((Text(edit) == folder && SendDlgItemMessageA(dialog, 1061, BM_GETCHECK, 0, 0) == BST_CHECKED));
-        CHECK(choose(1062) == std::string(local) + "\\Programs\\BRDL");
-        CHECK(choose(1061) == folder);
+        CHECK((Text(edit) == folder && SendDlgItemMessageA(dialog, IDC_ALL_USERS, BM_GETCHECK, 0, 0) == BST_CHECKED));
+        CHECK(choose(IDC_CURRENT_USER) == std::string(local) + "\\Programs\\BRDL");
+        CHECK(choose(IDC_ALL_USERS) == folder);
         // Without its backslash it would be taken relative to wherever the program started.
         SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("C:BRDL"));
         Press(dialog, IDOK);
         CHECK(AnswerMessage(run, IDOK) == "You must enter a folder where this program will be installed.");
-        CHECK((choose(1062) == "C:BRDL" && choose(1061) == "C:BRDL"));
+        CHECK((choose(IDC_CURRENT_USER) == "C:BRDL" && choose(IDC_ALL_USERS) == "C:BRDL"));
         SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>((" \t" + folder + "  ").c_str()));   // trimmed
         Press(dialog, IDOK);
-        HWND main = run.Window("Brindle", 1051);
+        HWND main = run.Window("Brindle", IDC_OPTIONS);
         REQUIRE(main);   // not message 121, also when the copy would go onto itself
         CHECK(DwordValue(HKEY_CURRENT_USER, "Software\\Talvane\\BRDL", "InstFlag") == 1);
         ShowWindow(main, SW_MINIMIZE);

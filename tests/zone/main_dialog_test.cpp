@@ -12,6 +12,7 @@
 #include "zone/dialog_harness.h"
 #include "zone/main_dialog.h"
 #include "zone/option_catalogue.h"
+#include "zone/row_images.h"
 #include "zone/row_layout.h"
 
 TEST_CASE("the stored Options decide the rows: labels, choices, images and layout; a close keeps them and the place, "
@@ -57,7 +58,7 @@ TEST_CASE("the stored Options decide the rows: labels, choices, images and layou
             for (int b = 0; b < 3; ++b)
                 CHECK(image(IDC_FIRST_BUTTON + 3 * row + b, BM_GETIMAGE) ==
                       reinterpret_cast<LRESULT>(RowIcon(b == choice ? b : b + GreyIcons)));
-            const HICON padlocks[] = {RowIcon(7), nullptr, RowIcon(6)};
+            const HICON padlocks[] = {RowIcon(UnlockedIcon), nullptr, RowIcon(LockedIcon)};
             CHECK(image(IDC_FIRST_STATUS + row, STM_GETIMAGE) == reinterpret_cast<LRESULT>(padlocks[choice]));
         }
         // OK, Cancel and Options 18 units under the last label, the link 20 further,

@@ -6,7 +6,7 @@
 
 #include "app/resource.h"
 #include "zone/dialog_harness.h"
-#include "zone/main_dialog.h"
+#include "zone/row_images.h"
 
 TEST_CASE_FIXTURE(ZoneFixture, "every row button, hidden rows too, has its choice as tooltip and accessible name, "
                                "and an unchecked one shows its colour image while the pointer is over it")

@@ -9,8 +9,8 @@
 
 #include "app/resource.h"
 #include "zone/dialog_harness.h"
-#include "zone/main_dialog.h"
 #include "zone/option_catalogue.h"
+#include "zone/row_images.h"
 #include "zone/zone_policy.h"
 
 namespace {
@@ -59,15 +59,15 @@ TEST_CASE("each zone manager failure is told with its own message, and what it s
     const struct {
         int slot;                     // the failing method; 0: no stored Active scripting
         const void* standIn;
-        int applied;
+        bool applied;
         std::vector<UINT> messages;   // the load's, then the apply's
         const char* rows;             // after the load; both were clicked to Prompt before
         DWORD written;                // Active scripting after Prompt is chosen and applied
     } cases[] = {
-        {GetZoneAttributesSlot, reinterpret_cast<const void*>(FailAttributes), 0, {115}, "100001", URLPOLICY_ALLOW},
-        {SetZoneAttributesSlot, reinterpret_cast<const void*>(FailAttributes), 0, {116}, "100001", URLPOLICY_ALLOW},
-        {0, nullptr, 1, {117}, "010001", URLPOLICY_QUERY},   // the other row is still read
-        {SetZoneActionPolicySlot, reinterpret_cast<const void*>(FailPolicy), 1, {118, 118}, "100001", URLPOLICY_ALLOW},
+        {GetZoneAttributesSlot, reinterpret_cast<const void*>(FailAttributes), false, {IDS_GET_ATTRIBUTES}, "100001", URLPOLICY_ALLOW},
+        {SetZoneAttributesSlot, reinterpret_cast<const void*>(FailAttributes), false, {IDS_SET_ATTRIBUTES}, "100001", URLPOLICY_ALLOW},
+        {0, nullptr, true, {IDS_GET_POLICY}, "010001", URLPOLICY_QUERY},   // the other row is still read
+        {SetZoneActionPolicySlot, reinterpret_cast<const void*>(FailPolicy), true, {IDS_SET_POLICY, IDS_SET_POLICY}, "100001", URLPOLICY_ALLOW},
     };
     for (const auto& c : cases) {
         CAPTURE(c.slot);
@@ -81,11 +81,11 @@ TEST_CASE("each zone manager failure is told with its own message, and what it s
             method.emplace(c.slot, c.standIn);
         else
             RegDeleteKeyValueA(HKEY_CURRENT_USER, ZoneKey, "1400");
-        SendDlgItemMessageA(dialog, 1012, BM_CLICK, 0, 0);
-        SendDlgItemMessageA(dialog, 1014, BM_CLICK, 0, 0);
-        CHECK(LoadZonePolicies(dialog) == 1);
+        SendDlgItemMessageA(dialog, IDC_FIRST_BUTTON + 1, BM_CLICK, 0, 0);   // Prompt in both rows
+        SendDlgItemMessageA(dialog, IDC_FIRST_BUTTON + 4, BM_CLICK, 0, 0);
+        CHECK(LoadZonePolicies(dialog));
         CHECK(RowChecks(dialog, 0) + RowChecks(dialog, 1) == c.rows);
-        SendDlgItemMessageA(dialog, 1012, BM_CLICK, 0, 0);
+        SendDlgItemMessageA(dialog, IDC_FIRST_BUTTON + 1, BM_CLICK, 0, 0);
         CHECK(ApplyZonePolicies(dialog) == c.applied);
         CHECK(PolicyOf(0x1400) == c.written);
         REQUIRE(fixture.messages.caught.size() == c.messages.size());
@@ -110,7 +110,7 @@ TEST_CASE_FIXTURE(ZoneFixture, "a click changes its own row only; OK or a double
     SendDlgItemMessageA(dialog, IDC_FIRST_BUTTON + 2, BM_CLICK, 0, 0);   // Disable in the Enable row
     CHECK(RowChecks(dialog, 0) + RowChecks(dialog, 1) + RowChecks(dialog, 2) + RowChecks(dialog, 3) == "001010001000");
     CHECK(SendDlgItemMessageA(dialog, IDC_FIRST_STATUS, STM_GETIMAGE, IMAGE_ICON, 0) ==
-          reinterpret_cast<LRESULT>(RowIcon(6)));   // the padlock closes
+          reinterpret_cast<LRESULT>(RowIcon(LockedIcon)));   // the padlock closes
     // Only buttons that notify report double-clicks.
     CHECK((GetWindowLongPtrA(GetDlgItem(dialog, IDC_FIRST_BUTTON + 2), GWL_STYLE) & BS_NOTIFY));
     g_written.clear();
