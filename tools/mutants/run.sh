@@ -37,7 +37,7 @@ cmake --build "$build" -j2 >"$work/build.log" 2>&1 || { tail "$work/build.log"; 
 [ "$(caught_by)" = "NOT CAUGHT" ] || { echo "the unchanged tree fails its tests" >&2; exit 1; }
 echo "unchanged tree built and passed ($((SECONDS - start)) s)"
 
-applied=0 caught_count=0 stale=()
+applied=0 caught_count=0 stale=() unbuilt=()
 for line in "${lines[@]}"; do
   IFS='|' read -r id file subst desc <<<"$line"
   [ -z "${BRDL_FAULT_IDS:-}" ] || [[ " $BRDL_FAULT_IDS " == *" $id "* ]] || continue
@@ -54,7 +54,12 @@ for line in "${lines[@]}"; do
   cp "$work/pristine" "$scratch/$file"
   touch "$scratch/$file"   # newer than the build: compiled again for the next fault
   printf '%-3s | %-60s | %s (%d s)\n' "$id" "$desc" "$caught" $((SECONDS - t))
-  applied=$((applied + 1))
-  [ "$caught" = "NOT CAUGHT" ] || caught_count=$((caught_count + 1))
+  case $caught in
+    "DOES NOT BUILD") unbuilt+=("$id") ;;
+    "NOT CAUGHT") applied=$((applied + 1)) ;;
+    *) applied=$((applied + 1)) caught_count=$((caught_count + 1)) ;;
+  esac
 done
-echo "caught $caught_count / applied $applied / stale ${#stale[@]}${stale:+ (${stale[*]})}; total $((SECONDS - start)) s"
+# A fault that does not build proves nothing either way: counted apart, to be mended.
+echo "caught $caught_count / applied $applied / stale ${#stale[@]}${stale:+ (${stale[*]})}" \
+  "/ does not build ${#unbuilt[@]}${unbuilt:+ (${unbuilt[*]})}; total $((SECONDS - start)) s"
