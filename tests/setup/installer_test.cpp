@@ -32,22 +32,26 @@ TEST_CASE("an installation copies the program and registers it under its scope's
 {
     enum { Declined = ProcessContext::Declined, NotStarted = ProcessContext::NotStarted, Run = ProcessContext::Run };
     // length: 0 for a short folder two levels down; consent: none when the rights are there; refused: the key
-    // that cannot be created; inPlace: the program runs from the destination already.
+    // that cannot be created; placed: the destination holds the program it runs from, or a folder of its name.
+    enum { Copied, InPlace, FolderInTheWay };
     const struct {
-        size_t length; bool slash; DWORD scope; std::vector<int> consent; const char* refused; bool inPlace;
+        size_t length; bool slash; DWORD scope; std::vector<int> consent; const char* refused; int placed;
         size_t dialogs; UINT told;
     } cases[] = {
-        {0, false, ScopeCurrentUser, {}, nullptr, false, 1, 0},
-        {MAX_PATH - 1, false, ScopeCurrentUser, {}, nullptr, false, 1, IDS_COPY_FAILED},   // no room for the backslash
-        {MAX_PATH - 9, false, ScopeCurrentUser, {}, nullptr, false, 1, IDS_COPY_FAILED},   // a destination of 260
-        {MAX_PATH - 9, true, ScopeAllUsers, {}, nullptr, false, 1, 0},                     // one of 259
-        {0, false, ScopeAllUsers, {Declined, Run}, nullptr, false, 2, 0},   // opened again, as the user left it
-        {0, false, ScopeAllUsers, {1}, nullptr, false, 1, 0},               // the copy failed and told the user
-        {0, false, ScopeAllUsers, {NotStarted}, nullptr, false, 1, IDS_COPY_FAILED},
-        {0, false, ScopeAllUsers, {Run}, UninstallKey, false, 1, IDS_REGISTER_FAILED},   // the copy undoes its own
-        {0, false, ScopeCurrentUser, {}, UninstallKey, false, 1, IDS_REGISTER_FAILED},
-        {0, false, ScopeCurrentUser, {}, ToolbarButtonKey, true, 1, IDS_REGISTER_FAILED},   // a file in place stays
-        {0, false, ScopeCurrentUser, {}, SettingsKey, false, 1, IDS_REGISTER_FAILED}};
+        {0, false, ScopeCurrentUser, {}, nullptr, Copied, 1, 0},
+        {MAX_PATH - 1, false, ScopeCurrentUser, {}, nullptr, Copied, 1, IDS_COPY_FAILED},   // no room for the backslash
+        {MAX_PATH - 9, false, ScopeCurrentUser, {}, nullptr, Copied, 1, IDS_COPY_FAILED},   // a destination of 260
+        {MAX_PATH - 9, true, ScopeAllUsers, {}, nullptr, Copied, 1, 0},                     // one of 259
+        {0, false, ScopeAllUsers, {Declined, Run}, nullptr, Copied, 2, 0},   // opened again, as the user left it
+        {0, false, ScopeAllUsers, {1}, nullptr, Copied, 1, 0},               // the copy failed and told the user
+        {0, false, ScopeAllUsers, {NotStarted}, nullptr, Copied, 1, IDS_COPY_FAILED},
+        {0, false, ScopeAllUsers, {Run}, UninstallKey, Copied, 1, IDS_REGISTER_FAILED},   // the copy undoes its own
+        {0, false, ScopeCurrentUser, {}, UninstallKey, Copied, 1, IDS_REGISTER_FAILED},
+        {0, false, ScopeCurrentUser, {}, ToolbarButtonKey, InPlace, 1, IDS_REGISTER_FAILED},   // a file in place stays
+        {0, false, ScopeCurrentUser, {}, SettingsKey, Copied, 1, IDS_REGISTER_FAILED},
+        {0, false, ScopeCurrentUser, {}, nullptr, FolderInTheWay, 1, IDS_COPY_FAILED},
+        // The copy installed for all users; the user's InstFlag cannot be written: the next start asks again.
+        {0, false, ScopeAllUsers, {Run}, SettingsKey, Copied, 1, IDS_REGISTER_FAILED}};
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     const ImportPatch create("advapi32", "RegCreateKeyA", reinterpret_cast<const void*>(CreateKey));
@@ -59,24 +63,27 @@ TEST_CASE("an installation copies the program and registers it under its scope's
         TestFolder folder;
         const std::string dir = folder.Sub(c.length ? std::string(c.length - c.slash - folder.path.size() - 1, 'L') : "A\\B");
         const std::string exe = dir + "\\brdl.EXE", typed = dir + (c.slash ? "\\" : "");
-        if (c.inPlace && CreateDirectoryTree(dir.c_str()))
+        if (c.placed == InPlace && CreateDirectoryTree(dir.c_str()))
             CopyFileA(self, exe.c_str(), FALSE);
-        ProcessContext token(Wide(c.inPlace ? exe : self), c.consent);
+        if (c.placed == FolderInTheWay)
+            CreateDirectoryTree((exe + "\\").c_str());
+        ProcessContext token(Wide(c.placed == InPlace ? exe : self), c.consent);
         g_refused = c.refused;
         std::strcpy(InstallFolder, typed.c_str());
         InstallScope = c.scope;
         const bool installed = c.told == 0 && (c.consent.empty() || c.consent.back() != 1);
+        const bool machine = installed || (c.consent.size() && c.consent.back() == Run && c.refused == SettingsKey);
         CHECK(RunInstallerIfNeeded() == installed);
         CHECK((catcher.caught.size() == c.dialogs + (c.told != 0) && (c.told == 0 || catcher.CountOf(c.told) == 1)));
         std::string started;
         for (size_t i = 0; i < c.consent.size(); ++i)
             started += "runas " + std::string(self) + " /BrdlInstallAllUsers \"" + typed + "\"|";
         CHECK(token.started == started);
-        CHECK(Exists(exe) == (installed || c.inPlace));
+        CHECK(Exists(exe) == (machine || c.placed));
         const HKEY root = c.scope == ScopeCurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
         const HKEY other = root == HKEY_CURRENT_USER ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
         CHECK_FALSE(KeyExists(other, "Software\\Microsoft"));
-        CHECK((KeyExists(root, ToolbarButtonKey) == installed && KeyExists(root, UninstallKey) == installed));
+        CHECK((KeyExists(root, ToolbarButtonKey) == machine && KeyExists(root, UninstallKey) == machine));
         CHECK(DwordValue(HKEY_CURRENT_USER, SettingsKey, "InstFlag") == (installed ? c.scope : ~0u));
         if (!installed)
             continue;

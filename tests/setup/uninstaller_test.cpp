@@ -9,6 +9,7 @@
 #include "app/brindle.h"
 #include "app/resource.h"
 #include "setup/installer.h"
+#include "setup/path_utils.h"
 #include "setup/uninstaller.h"
 #include "support/process_context.h"
 #include "support/message_box_catcher.h"
@@ -18,7 +19,8 @@ namespace {
 
 std::string g_started;   // the command line of each process started, and " hidden" when it shows no window
 bool g_startFails;
-bool g_buttonStays;   // the toolbar button's key cannot be deleted
+const char* g_stays;   // the key that cannot be deleted
+HANDLE g_script;       // the script's process, to tell whether it ran
 
 BOOL WINAPI RecordStart(LPCSTR shell, LPSTR line, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD flags,
                         LPVOID, LPCSTR folder, LPSTARTUPINFOA startup, LPPROCESS_INFORMATION process)
@@ -26,13 +28,25 @@ BOOL WINAPI RecordStart(LPCSTR shell, LPSTR line, LPSECURITY_ATTRIBUTES, LPSECUR
     const bool hidden = (startup->dwFlags & STARTF_USESHOWWINDOW) && startup->wShowWindow == SW_HIDE;
     g_started += std::string(line) + (hidden ? " hidden" : "");
     char nothing[] = "cmd /d /c rem";   // the script would delete this test program
-    return !g_startFails && PlatformFunction<decltype(&CreateProcessA)>("kernel32", "CreateProcessA")(
-                                shell, nothing, nullptr, nullptr, FALSE, flags, nullptr, folder, startup, process);
+    const BOOL made = !g_startFails && PlatformFunction<decltype(&CreateProcessA)>("kernel32", "CreateProcessA")(
+                                           shell, nothing, nullptr, nullptr, FALSE, flags, nullptr, folder, startup, process);
+    if (made)
+        DuplicateHandle(GetCurrentProcess(), process->hProcess, GetCurrentProcess(), &g_script, 0, FALSE, DUPLICATE_SAME_ACCESS);
+    return made;
+}
+
+// As Windows: for UTF-8 it refuses the flags and the "used default" answer that Wine takes.
+int WINAPI ConvertAsWindows(UINT page, DWORD flags, LPCWCH wide, int length, LPSTR text, int size, LPCCH fill, LPBOOL used)
+{
+    if (page == CP_UTF8 && (flags || used))
+        return SetLastError(ERROR_INVALID_PARAMETER), 0;
+    return PlatformFunction<decltype(&WideCharToMultiByte)>("kernel32", "WideCharToMultiByte")(page, flags, wide, length,
+                                                                                            text, size, fill, used);
 }
 
 LONG WINAPI DeleteKey(HKEY root, LPCSTR subKey)
 {
-    if (g_buttonStays && std::strcmp(subKey, ToolbarButtonKey) == 0)
+    if (g_stays && std::strcmp(subKey, g_stays) == 0)
         return ERROR_ACCESS_DENIED;
     return PlatformFunction<decltype(&RegDeleteKeyA)>("advapi32", "RegDeleteKeyA")(root, subKey);
 }
@@ -45,13 +59,14 @@ TEST_CASE("RunUninstall asks first, then starts a hidden script that names exact
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     const std::wstring longest = L"C:\\" + std::wstring(MAX_PATH - 4, L'%'), me = Wide(self);
-    enum { Declined = ProcessContext::Declined, Run = ProcessContext::Run };
+    enum { Declined = ProcessContext::Declined, NotStarted = ProcessContext::NotStarted, Run = ProcessContext::Run };
     // removed: the root it removes from; told: message 125; other: Software\Talvane holds another program's key,
     // which keeps it; named: exe as the script must write it (OEM code page, every % doubled); consent: none when
-    // the rights are there; entry: the machine's uninstall command; stays: the toolbar key cannot be deleted.
+    // the rights are there; entry: the machine's uninstall command; stays: the key that cannot be deleted.
     const struct {
         const char* flag; int answer; bool asked; HKEY removed; bool told; bool other; std::wstring exe = L"";
-        std::string named = ""; std::vector<int> consent = {}; std::string entry = ""; bool fails = false, stays = false;
+        std::string named = ""; std::vector<int> consent = {}; std::string entry = ""; bool fails = false;
+        const char* stays = nullptr;
     } cases[] = {
         {nullptr, IDYES, false, nullptr, false, true}, {"\0\0\0\0", IDYES, false, nullptr, false, true},
         {"\2\0\0\0", IDNO, true, nullptr, false, false},
@@ -62,9 +77,11 @@ TEST_CASE("RunUninstall asks first, then starts a hidden script that names exact
         // Full-width quotation mark and ampersand: their 8-bit look-alikes would run a command.
         {"\2\0\0\0", IDYES, true, nullptr, true, true, L"C:\\x\uFF02&mkdir PWNED&\uFF02y\\brdl.EXE"},
         {"\2\0\0\0", IDYES, true, nullptr, true, true, L"C:\\A\\brdl.EXE", "", {}, "", true},
-        {"\2\0\0\0", IDYES, true, nullptr, true, true, L"C:\\A\\brdl.EXE", "", {}, "", false, true},
+        {"\2\0\0\0", IDYES, true, nullptr, true, true, L"C:\\A\\brdl.EXE", "", {}, "", false, ToolbarButtonKey},
+        {"\2\0\0\0", IDYES, true, nullptr, true, true, L"C:\\A\\brdl.EXE", "", {}, "", false, UninstallKey},
         {"\1\0\0\0", IDYES, true, nullptr, false, true, L"C:\\A\\brdl.EXE", "", {Declined}},
         {"\1\0\0\0", IDYES, true, nullptr, false, true, L"C:\\A\\brdl.EXE", "", {1}},   // the copy told the user
+        {"\1\0\0\0", IDYES, true, nullptr, true, true, L"C:\\A\\brdl.EXE", "", {NotStarted}},
         {"\1\0\0\0", IDYES, true, HKEY_LOCAL_MACHINE, false, true, L"C:\\A\\brdl.EXE", "C:\\A\\brdl.EXE", {Run}},
         // A user without InstFlag: an all-users installation of this very file, or of another.
         {nullptr, IDYES, true, HKEY_LOCAL_MACHINE, false, true, me, self, {}, "\"" + std::string(self) + "\" /u"},
@@ -82,7 +99,7 @@ TEST_CASE("RunUninstall asks first, then starts a hidden script that names exact
         MessageBoxCatcher catcher(c.answer);
         ProcessContext token(c.exe, c.consent);
         g_startFails = c.fails;
-        g_buttonStays = c.stays;
+        g_stays = c.stays;
         for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
             WriteDword(root, (std::string(ToolbarButtonKey) + "\\Sub").c_str(), "x", 1);
             RegSetKeyValueA(root, UninstallKey, "UninstallString", REG_SZ, c.entry.c_str(), c.entry.size() + 1);
@@ -95,12 +112,18 @@ TEST_CASE("RunUninstall asks first, then starts a hidden script that names exact
         RunUninstall();
         CHECK((catcher.CountOf(IDS_CONFIRM_UNINSTALL) == c.asked && catcher.CountOf(IDS_CANNOT_REMOVE) == c.told));
         for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
-            CHECK((KeyExists(root, ToolbarButtonKey) == (root != c.removed) && KeyExists(root, UninstallKey) == (root != c.removed)));
+            CHECK(((c.stays == UninstallKey || KeyExists(root, ToolbarButtonKey) == (root != c.removed)) &&
+                   KeyExists(root, UninstallKey) == (root != c.removed)));   // the button's key goes first
         CHECK((KeyExists(HKEY_CURRENT_USER, SettingsKey) == !c.removed &&
                KeyExists(HKEY_CURRENT_USER, "Software\\Talvane") == (c.other || !c.removed)));
         CHECK(token.started == (c.consent.empty() ? "" : "runas " + std::string(c.exe.begin(), c.exe.end()) + " /BrdlRemoveAllUsers|"));
         const std::string shell = "\"C:\\windows\\system32\\cmd.exe\" /d /v:off /c \"\"" + script + "\"\" hidden";
         CHECK(std::exchange(g_started, "") == (c.removed || c.fails || c.stays ? shell : ""));
+        DWORD ran = ~0u;   // 0: the script ran; 1: it was ended before its first line
+        if (g_script && WaitForSingleObject(g_script, 5000) == WAIT_OBJECT_0)
+            GetExitCodeProcess(g_script, &ran);
+        CHECK(ran == (c.removed ? 0 : c.stays ? 1 : ~0u));
+        CloseHandle(std::exchange(g_script, nullptr));
         const std::string folder = c.named.substr(0, c.named.rfind('\\') + 1);
         CHECK(ReadBytes(script) ==
               (c.removed ? "set BrdlTries=0\r\n:Repeat\r\ndel \"" + c.named + "\"\r\nif exist \"" + c.named +
@@ -111,6 +134,9 @@ TEST_CASE("RunUninstall asks first, then starts a hidden script that names exact
         DeleteFileA(script.c_str());
     }
     CHECK(ReadBytes(planted) == "planted");
+    const ImportPatch windows("kernel32", "WideCharToMultiByte", reinterpret_cast<const void*>(ConvertAsWindows));
+    char utf8[8];   // a code page of UTF-8 names every path exactly
+    CHECK((ConvertExactly(L"Zo\u00EB", CP_UTF8, utf8, sizeof utf8) && std::string(utf8) == "Zo\xC3\xAB"));
     SetEnvironmentVariableA("TMP", nullptr);
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
     SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);

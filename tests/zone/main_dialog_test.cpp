@@ -27,6 +27,7 @@ TEST_CASE("the stored Options decide the rows: labels, choices, images and layou
         {REG_DWORD, 4, 0, {3}, 8},   // no row would show: the default one does
         {REG_BINARY, 5, 0x84, {3}, 8},
         {REG_DWORD, 4, 0x84, {2, 7}, 0x84},
+        {REG_DWORD, 4, 0x200, {9}, 0x200},   // the last setting alone
         {REG_DWORD, 4, 0xFFFFFFFF, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, 0x3FF},   // higher bits dropped
     };
     for (const auto& c : cases) {
@@ -52,6 +53,15 @@ TEST_CASE("the stored Options decide the rows: labels, choices, images and layou
             char label[64];
             GetDlgItemTextA(dialog, IDC_FIRST_LABEL + row, label, sizeof label);
             CHECK(std::string(label) == OptionCatalogue[c.entries[row]].label);
+            HWND labelWindow = GetDlgItem(dialog, IDC_FIRST_LABEL + row);   // shown whole
+            HDC dc = GetDC(labelWindow);
+            HGDIOBJ font = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(labelWindow, WM_GETFONT, 0, 0)));
+            RECT need = {}, has;
+            DrawTextA(dc, label, -1, &need, DT_CALCRECT | DT_SINGLELINE);
+            SelectObject(dc, font);
+            ReleaseDC(labelWindow, dc);
+            GetClientRect(labelWindow, &has);
+            CHECK(need.right <= has.right);
             // The chosen button checked and in colour, the others grey; a padlock, open or closed, but for Prompt.
             const int choice = c.entries[row] % 3;
             CHECK(RowChecks(dialog, row) == std::string("100010001").substr(3 * choice, 3));

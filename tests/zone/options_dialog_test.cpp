@@ -2,14 +2,30 @@
 #include <doctest/doctest.h>
 
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "app/resource.h"
+#include "support/import_patch.h"
 #include "zone/dialog_harness.h"
 #include "zone/option_catalogue.h"
 
 namespace {
+
+std::set<HANDLE> g_live;   // the fonts, brushes and global blocks the product made and has not freed
+
+template <typename Handle>
+Handle Track(Handle made)
+{
+    g_live.insert(made);
+    return made;
+}
+HBRUSH WINAPI NewBrush(COLORREF colour) { return Track(PlatformFunction<decltype(&CreateSolidBrush)>("gdi32", "CreateSolidBrush")(colour)); }
+HFONT WINAPI NewFont(const LOGFONTA* look) { return Track(PlatformFunction<decltype(&CreateFontIndirectA)>("gdi32", "CreateFontIndirectA")(look)); }
+HGLOBAL WINAPI NewBlock(UINT flags, SIZE_T size) { return Track(PlatformFunction<decltype(&GlobalAlloc)>("kernel32", "GlobalAlloc")(flags, size)); }
+BOOL WINAPI FreeObject(HGDIOBJ object) { return g_live.erase(object), PlatformFunction<decltype(&DeleteObject)>("gdi32", "DeleteObject")(object); }
+HGLOBAL WINAPI FreeBlock(HGLOBAL block) { return g_live.erase(block), PlatformFunction<decltype(&GlobalFree)>("kernel32", "GlobalFree")(block); }
 
 std::vector<WPARAM> g_script;   // keys for the focused control; IDOK and IDCANCEL for the dialog
 
@@ -31,13 +47,21 @@ void CALLBACK PlayScript(HWND, UINT, UINT_PTR timer, DWORD)
 
 } // namespace
 
-TEST_CASE("Options lists every setting; OK lays the rows out again from the zone, Cancel and refusals change nothing")
+TEST_CASE("Options lists every setting; OK lays the rows out again from the zone, Cancel and refusals change "
+          "nothing; every round frees what it made")
 {
     // firstRow: the first row after the dialog, Prompt having been chosen there and not applied.
     const struct { DWORD shown; std::vector<WPARAM> script; DWORD shownAfter; size_t refusals; std::string firstRow; } cases[] = {
         {0x208, {VK_SPACE, IDOK}, 0x209, 0, "001"},                                         // Space checks one, OK
         {0x008, {VK_DOWN, VK_DOWN, VK_DOWN, VK_SPACE, IDOK, IDCANCEL}, 0x008, 1, "010"},   // none: refused, Cancel
+        {0x1FF, {VK_END, VK_SPACE, IDOK}, 0x3FF, 0, "001"},                                // the tenth, the most
+        {0x201, {VK_SPACE, IDOK}, 0x200, 0, "010"},                                         // the last one alone
     };
+    const ImportPatch tracked[] = {{"gdi32", "CreateSolidBrush", reinterpret_cast<const void*>(NewBrush)},
+                                   {"gdi32", "CreateFontIndirectA", reinterpret_cast<const void*>(NewFont)},
+                                   {"gdi32", "DeleteObject", reinterpret_cast<const void*>(FreeObject)},
+                                   {"kernel32", "GlobalAlloc", reinterpret_cast<const void*>(NewBlock)},
+                                   {"kernel32", "GlobalFree", reinterpret_cast<const void*>(FreeBlock)}};
     for (const auto& c : cases) {
         CAPTURE(c.shown);
         ZoneFixture fixture;
@@ -56,16 +80,17 @@ TEST_CASE("Options lists every setting; OK lays the rows out again from the zone
             CHECK(OptionCatalogue[i].visible == ((c.shownAfter >> i) & 1));
         CHECK(fixture.messages.CountOf(IDS_NO_OPTION) == c.refusals);
         CHECK(RowChecks(dialog, 0) == c.firstRow);
-        const int rows = __builtin_popcount(c.shownAfter);
+        const int rows = __builtin_popcount(c.shownAfter), grown = rows - __builtin_popcount(c.shown);
         CHECK((IsWindowVisible(GetDlgItem(dialog, IDC_FIRST_LABEL + rows - 1)) &&
-               !IsWindowVisible(GetDlgItem(dialog, IDC_FIRST_LABEL + rows))));
+               (rows == RowCount || !IsWindowVisible(GetDlgItem(dialog, IDC_FIRST_LABEL + rows)))));
         RECT padlock, button;   // the last row's padlock centred on its Disable button
         GetWindowRect(GetDlgItem(dialog, IDC_FIRST_STATUS + rows - 1), &padlock);
         GetWindowRect(GetDlgItem(dialog, IDC_FIRST_BUTTON + 3 * rows - 1), &button);
         CHECK(std::abs(padlock.top + padlock.bottom - button.top - button.bottom) <= 1);
-        // Only the bottom edge moves: down when a row came.
+        // Only the bottom edge moves: down when a row came, up when one went.
         CHECK((after.left == before.left && after.top == before.top && after.right == before.right &&
-               (after.bottom > before.bottom) == (c.shownAfter != c.shown)));
+               (after.bottom > before.bottom) - (after.bottom < before.bottom) == (grown > 0) - (grown < 0)));
         CloseMainDialog(dialog);
+        CHECK(g_live.empty());   // each item drawn, each paint, each round frees what it made
     }
 }

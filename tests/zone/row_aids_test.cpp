@@ -26,11 +26,13 @@ TEST_CASE_FIXTURE(ZoneFixture, "every row button, hidden rows too, has its choic
         GetWindowTextA(tool.hwnd, text, sizeof text);   // what a screen reader says
         CHECK((tip == name[i % 3] && text == name[i % 3]));
     }
-    // Enable (unchecked) in, then out; Prompt (checked) in and out changes nothing. image: RowIcon index.
-    const struct { int choice, x, image; bool captured; } steps[] = {
-        {0, 5, 0, true}, {0, 40, 0 + GreyIcons, false}, {1, 5, 1, false}, {1, 40, 1, false}};
+    // Enable (unchecked) in, then out; Prompt (checked) in and out changes nothing; the last button, of a
+    // hidden row. button: from the first; image: RowIcon index.
+    const struct { int button, x, image; bool captured; } steps[] = {
+        {0, 5, 0, true}, {0, 40, 0 + GreyIcons, false}, {1, 5, 1, false}, {1, 40, 1, false},
+        {29, 5, 2, true}, {29, 40, 2 + GreyIcons, false}};
     for (const auto& step : steps) {
-        HWND button = GetDlgItem(dialog, IDC_FIRST_BUTTON + step.choice);
+        HWND button = GetDlgItem(dialog, IDC_FIRST_BUTTON + step.button);
         SendMessageA(button, WM_MOUSEMOVE, 0, MAKELPARAM(step.x, 5));
         CHECK(SendMessageA(button, BM_GETIMAGE, IMAGE_ICON, 0) == reinterpret_cast<LRESULT>(RowIcon(step.image)));
         CHECK((GetCapture() == button) == step.captured);
