@@ -24,7 +24,7 @@ TEST_CASE("the address opens on a press on the label and a release on its text, 
     const ImportPatch open("shell32", "ShellExecuteA", reinterpret_cast<const void*>(RecordOpen));
     REQUIRE(!open.slots.empty());
     const struct { bool painted; int down, up; bool loseCapture; const char* opened; } cases[] = {
-        {true, 2, 200, false, "1 open https://www.talvane.example/ 1"},     // beside the text, then on it
+        {true, 2, 150, false, "1 open https://www.talvane.example/ 1"},     // beside the text, then on it
         {true, 200, 398, false, ""},                                        // on the text, then beside it
         {true, 200, 200, true, ""},                                         // the capture went elsewhere
         {false, 200, 200, false, ""},                                       // no text to hit before a paint
