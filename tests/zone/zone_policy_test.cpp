@@ -108,11 +108,8 @@ TEST_CASE("each zone manager failure is told with its own message, and what it s
         CHECK(ApplyZonePolicies(dialog) == c.applied);
         CHECK(PolicyOf(0x1400) == c.written);
         REQUIRE(fixture.messages.caught.size() == c.messages.size());
-        for (size_t i = 0; i < c.messages.size(); ++i) {
-            const CaughtMessage& box = fixture.messages.caught[i];
-            CHECK((box.text == MessageText(c.messages[i]) && box.caption == "Brindle" &&
-                   box.type == (MB_OK | MB_ICONEXCLAMATION) && box.owner == dialog));
-        }
+        for (size_t i = 0; i < c.messages.size(); ++i)   // caption and icon: as every message's
+            CHECK((fixture.messages.caught[i].text == MessageText(c.messages[i]) && fixture.messages.caught[i].owner == dialog));
         CloseMainDialog(dialog);
     }
 }
