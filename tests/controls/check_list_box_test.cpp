@@ -1,10 +1,8 @@
 // The check list box in a dialog that counts the toggles it hears of, driven with input messages.
-#include <doctest/doctest.h>
+#include "support/common.h"
 
 #include <initializer_list>
 
-#include "app/brindle.h"
-#include "app/resource.h"
 #include "controls/check_list_box.h"
 
 namespace {

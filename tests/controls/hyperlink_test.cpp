@@ -1,11 +1,7 @@
 // The link label on a real static; ShellExecuteA is replaced in this module's imports: no browser starts.
-#include <doctest/doctest.h>
+#include "support/common.h"
 
-#include <string>
-
-#include "app/resource.h"
 #include "controls/hyperlink.h"
-#include "support/import_patch.h"
 
 namespace {
 HWND g_parent = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 400, 100, nullptr, nullptr, nullptr, nullptr);

@@ -1,14 +1,10 @@
 // End to end: the built brdl.exe started as a user starts it, in a Wine prefix of
 // its own (fresh-prefix.sh), its windows worked with messages from outside.
-#include <doctest/doctest.h>
+#include "support/common.h"
 
 #include <shlobj.h>
 
 #include <functional>
-#include <string>
-
-#include "app/resource.h"
-#include "support/sandbox.h"
 
 namespace {
 
@@ -104,8 +100,7 @@ std::string AnswerMessage(Brdl& run, int button)
 
 } // namespace
 
-TEST_CASE("a first start from a download folder installs where offered, for all users, and opens, loading no DLL "
-          "from beside it; /u while open only raises it; the copy installs over itself for a user without InstFlag")
+TEST_CASE("a first start from a download folder installs where asked, opens, and loads no DLL from beside it")
 {
     REQUIRE(g_lookAlike);
     // Windows looks for comctl32 beside the executable first; Wine does when told to.
@@ -158,9 +153,7 @@ TEST_CASE("a first start from a download folder installs where offered, for all 
     CHECK_FALSE(Exists("C:\\planted-dll-loaded"));
 }
 
-TEST_CASE("/u removes the keys, then a script the program and its folder whatever their names, or gives up on a "
-          "read-only one; a name the script cannot write exactly removes nothing; the copy run through the consent "
-          "prompt installs for all users leaving the user's settings alone, and removes, as /u of a user without InstFlag")
+TEST_CASE("a removal takes exactly the program, its folder and its keys, whatever their names, or nothing")
 {
     // A blank and an ë, as a user name may give.
     const std::string temp = u8"C:\\Temp Zoë", script = temp + "\\__UNINST.BAT";

@@ -1,17 +1,9 @@
 // The installation, in a sandboxed registry.
-#include <doctest/doctest.h>
+#include "support/common.h"
 
-#include <cstring>
-#include <string>
-#include <vector>
-
-#include "app/brindle.h"
-#include "app/resource.h"
 #include "setup/installer.h"
 #include "setup/path_utils.h"
 #include "support/process_context.h"
-#include "support/message_box_catcher.h"
-#include "support/sandbox.h"
 
 namespace {
 
@@ -26,9 +18,7 @@ LONG WINAPI CreateKey(HKEY root, LPCSTR subKey, PHKEY key)
 
 } // namespace
 
-TEST_CASE("an installation copies the program and registers it under its scope's root only, for all users without "
-          "the rights through the consent prompt; a destination beyond MAX_PATH or a registration that fails leaves "
-          "nothing of its own")
+TEST_CASE("an installation registers under its scope's root only, or leaves nothing of its own")
 {
     enum { Declined = ProcessContext::Declined, NotStarted = ProcessContext::NotStarted, Run = ProcessContext::Run };
     // length: 0 for a short folder two levels down; consent: none when the rights are there; refused: the key
@@ -49,9 +39,7 @@ TEST_CASE("an installation copies the program and registers it under its scope's
         {0, false, ScopeCurrentUser, {}, UninstallKey, Copied, 1, IDS_REGISTER_FAILED},
         {0, false, ScopeCurrentUser, {}, ToolbarButtonKey, InPlace, 1, IDS_REGISTER_FAILED},   // a file in place stays
         {0, false, ScopeCurrentUser, {}, SettingsKey, Copied, 1, IDS_REGISTER_FAILED},
-        {0, false, ScopeCurrentUser, {}, nullptr, FolderInTheWay, 1, IDS_COPY_FAILED},
-        // The copy installed for all users; the user's InstFlag cannot be written: the next start asks again.
-        {0, false, ScopeAllUsers, {Run}, SettingsKey, Copied, 1, IDS_REGISTER_FAILED}};
+        {0, false, ScopeCurrentUser, {}, nullptr, FolderInTheWay, 1, IDS_COPY_FAILED}};
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     const ImportPatch create("advapi32", "RegCreateKeyA", reinterpret_cast<const void*>(CreateKey));
@@ -72,18 +60,17 @@ TEST_CASE("an installation copies the program and registers it under its scope's
         std::strcpy(InstallFolder, typed.c_str());
         InstallScope = c.scope;
         const bool installed = c.told == 0 && (c.consent.empty() || c.consent.back() != 1);
-        const bool machine = installed || (c.consent.size() && c.consent.back() == Run && c.refused == SettingsKey);
         CHECK(RunInstallerIfNeeded() == installed);
         CHECK((catcher.caught.size() == c.dialogs + (c.told != 0) && (c.told == 0 || catcher.CountOf(c.told) == 1)));
         std::string started;
         for (size_t i = 0; i < c.consent.size(); ++i)
             started += "runas " + std::string(self) + " /BrdlInstallAllUsers \"" + typed + "\"|";
         CHECK(token.started == started);
-        CHECK(Exists(exe) == (machine || c.placed));
+        CHECK(Exists(exe) == (installed || c.placed));
         const HKEY root = c.scope == ScopeCurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
         const HKEY other = root == HKEY_CURRENT_USER ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
         CHECK_FALSE(KeyExists(other, "Software\\Microsoft"));
-        CHECK((KeyExists(root, ToolbarButtonKey) == machine && KeyExists(root, UninstallKey) == machine));
+        CHECK((KeyExists(root, ToolbarButtonKey) == installed && KeyExists(root, UninstallKey) == installed));
         CHECK(DwordValue(HKEY_CURRENT_USER, SettingsKey, "InstFlag") == (installed ? c.scope : ~0u));
         if (!installed)
             continue;

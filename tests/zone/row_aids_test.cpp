@@ -1,15 +1,12 @@
 // Tooltips, accessible names and hover images of the main dialog's row buttons.
-#include <doctest/doctest.h>
+#include "support/common.h"
 
-#include <windows.h>
 #include <commctrl.h>
 
-#include "app/resource.h"
 #include "zone/dialog_harness.h"
 #include "zone/row_images.h"
 
-TEST_CASE_FIXTURE(ZoneFixture, "every row button, hidden rows too, has its choice as tooltip and accessible name, "
-                               "and an unchecked one shows its colour image while the pointer is over it")
+TEST_CASE_FIXTURE(ZoneFixture, "every row button names its choice, and shows its colour image while hovered")
 {
     HWND dialog = CreateMainDialog();   // row 0 reads Prompt
     HWND tooltip = FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr);
@@ -26,11 +23,9 @@ TEST_CASE_FIXTURE(ZoneFixture, "every row button, hidden rows too, has its choic
         GetWindowTextA(tool.hwnd, text, sizeof text);   // what a screen reader says
         CHECK((tip == name[i % 3] && text == name[i % 3]));
     }
-    // Enable (unchecked) in, then out; Prompt (checked) in and out changes nothing; the last button, of a
-    // hidden row. button: from the first; image: RowIcon index.
-    const struct { int button, x, image; bool captured; } steps[] = {
-        {0, 5, 0, true}, {0, 40, 0 + GreyIcons, false}, {1, 5, 1, false}, {1, 40, 1, false},
-        {29, 5, 2, true}, {29, 40, 2 + GreyIcons, false}};
+    // In, then out: Enable (unchecked), Prompt (checked: no change), the last, a hidden row's. image: RowIcon index.
+    const struct { int button, x, image; bool captured; } steps[] = {{0, 5, 0, true}, {0, 40, 0 + GreyIcons, false},
+        {1, 5, 1, false}, {1, 40, 1, false}, {29, 5, 2, true}, {29, 40, 2 + GreyIcons, false}};
     for (const auto& step : steps) {
         HWND button = GetDlgItem(dialog, IDC_FIRST_BUTTON + step.button);
         SendMessageA(button, WM_MOUSEMOVE, 0, MAKELPARAM(step.x, 5));
