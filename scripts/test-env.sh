@@ -37,7 +37,7 @@ elif [ "$needs" != --64 ] && [ -x /usr/lib/wine/wine ] && command -v qemu-i386 >
   export BRDL_TIME_SCALE=${BRDL_TIME_SCALE:-3}
 else
   export PATH="$root/scripts/wine64-only:$PATH" BRDL_WIN32=none BRDL_NO_WIN32=1
-  why="32-bit programs do not run natively here, and qemu-i386 (Debian's qemu-user) is not installed"
+  why="not natively, and qemu-i386 (Debian's qemu-user) is not installed"
   [ -x /usr/lib/wine/wine ] || why="the 32-bit Wine (wine32:i386) is not installed"
 fi
 if [ "$needs" = --32 ] && [ "$BRDL_WIN32" = none ]; then
