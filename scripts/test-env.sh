@@ -68,8 +68,8 @@ if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=":$display"
 fi
 
-# A prefix made by the 64-bit loader alone has no 32-bit system folder (syswow64).
-if [ "$BRDL_WIN32" != none ] && [ -f "$WINEPREFIX/system.reg" ] && [ ! -d "$WINEPREFIX/drive_c/windows/syswow64" ]; then
+# A prefix made where 32-bit programs could not start has an empty 32-bit system folder.
+if [ "$BRDL_WIN32" != none ] && [ -f "$WINEPREFIX/system.reg" ] && [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
   echo "test-env: $WINEPREFIX has no 32-bit system folder: making it again" >&2
   wineserver -k >/dev/null 2>&1 || true
   rm -rf "$WINEPREFIX"
