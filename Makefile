@@ -1,5 +1,6 @@
 # Front for the CMake builds: `make` builds, `make test` tests, `make run` runs, `make bench` times.
-# BUILD chooses the build folder (default: build); its wineprefix/ is the test prefix.
+# BUILD chooses the build folder (default: build); its wineprefix/ is the test prefix
+# of the 32-bit build and of `make run`, $(BUILD64)/wineprefix that of the 64-bit build.
 BUILD ?= build
 BUILD64 := $(BUILD)/x64
 JOBS ?= $(shell nproc)
@@ -18,8 +19,9 @@ configure: setup
 	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
 	@[ -f $(BUILD64)/CMakeCache.txt ] || cmake -S . -B $(BUILD64) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake >/dev/null
 
+# Each build in a test environment of its own, side by side (scripts/run-tests.sh).
 test: all
-	$(ENV) scripts/run-tests.sh $(BUILD) $(BUILD64)
+	scripts/run-tests.sh $(BUILD) $(BUILD64)
 
 run: all
 	BRDL_USER_DISPLAY="$${DISPLAY:-}" $(ENV) scripts/run.sh $(BUILD)

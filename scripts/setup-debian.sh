@@ -9,6 +9,7 @@ packages=(
   wine wine64 wine32:i386 fonts-wine
   xvfb xauth imagemagick
   doctest-dev
+  qemu-user
 )
 
 sudo=""
