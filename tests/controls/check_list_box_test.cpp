@@ -1,8 +1,6 @@
 // The check list box in a dialog that counts the toggles it hears of, driven with input messages.
 #include "support/common.h"
 
-#include <initializer_list>
-
 #include "controls/check_list_box.h"
 
 namespace {

@@ -18,8 +18,7 @@ std::string Text(HWND window)
 // Polls until done() holds, 30 s unless told, times BRDL_TIME_SCALE (set for emulated runs).
 bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds = 30000)
 {
-    const char* scale = getenv("BRDL_TIME_SCALE");
-    milliseconds *= scale && atoi(scale) > 1 ? atoi(scale) : 1;
+    milliseconds *= std::max(1, std::atoi(getenv("BRDL_TIME_SCALE") ? getenv("BRDL_TIME_SCALE") : "1"));
     for (DWORD start = GetTickCount(); GetTickCount() - start < milliseconds; Sleep(20))
         if (done())
             return true;

@@ -3,6 +3,8 @@
 #pragma once
 #include <doctest/doctest.h>
 #include <windows.h>
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <utility>

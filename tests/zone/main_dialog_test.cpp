@@ -1,7 +1,6 @@
 // The real main dialog, created from its template and driven with messages.
 #include "support/common.h"
 
-#include <cstdlib>
 #include <random>
 
 #include "setup/installer.h"

@@ -1,8 +1,6 @@
 // The options dialog as the main dialog opens it: what it lists, what its answers do.
 #include "support/common.h"
 
-#include <cstdlib>
-
 #include "zone/dialog_harness.h"
 #include "zone/option_catalogue.h"
 
