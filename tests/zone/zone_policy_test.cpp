@@ -104,8 +104,8 @@ TEST_CASE_FIXTURE(ZoneFixture, "OK or a double-click writes every checked row an
     HWND dialog = CreateMainDialog();
     SendDlgItemMessageA(dialog, IDC_FIRST_BUTTON + 2, BM_CLICK, 0, 0);   // Disable in the Enable row
     CHECK(RowChecks(dialog, 0) + RowChecks(dialog, 1) + RowChecks(dialog, 2) + RowChecks(dialog, 3) == "001000001010");
-    CHECK(SendDlgItemMessageA(dialog, IDC_FIRST_STATUS, STM_GETIMAGE, IMAGE_ICON, 0) ==
-          reinterpret_cast<LRESULT>(RowIcon(LockedIcon)));   // the padlock closes
+    CHECK((SendDlgItemMessageA(dialog, IDC_FIRST_STATUS, STM_GETIMAGE, IMAGE_ICON, 0) == LRESULT(RowIcon(LockedIcon)) &&
+           !SendDlgItemMessageA(dialog, IDC_FIRST_STATUS + 1, STM_GETIMAGE, IMAGE_ICON, 0)));   // closed; none: gone
     // Only buttons that notify report double-clicks.
     CHECK((GetWindowLongPtrA(GetDlgItem(dialog, IDC_FIRST_BUTTON + 2), GWL_STYLE) & BS_NOTIFY));
     g_written.clear();
