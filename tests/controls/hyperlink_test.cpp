@@ -17,7 +17,7 @@ HINSTANCE WINAPI RecordOpen(HWND parent, LPCSTR verb, LPCSTR file, LPCSTR parame
 
 TEST_CASE("the address opens on a press on the label and a release on its text, the capture held")
 {
-    const ImportPatch open("shell32", "ShellExecuteA", reinterpret_cast<const void*>(RecordOpen));
+    const ImportPatch open("shell32", "ShellExecuteA", RecordOpen);
     REQUIRE(!open.slots.empty());
     const struct { bool painted; int down, up; bool loseCapture; const char* opened; } cases[] = {
         {true, 2, 150, false, "1 open https://www.talvane.example/ 1"},     // beside the text, then on it

@@ -25,10 +25,7 @@ bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds = 30000)
     return false;
 }
 
-void Press(HWND window, int id)
-{
-    PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
-}
+void Press(HWND window, int id) { PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(window, id))); }
 
 std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of("\\/")); }
 
@@ -49,12 +46,7 @@ struct Brdl {
         REQUIRE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
                                Wide(FolderOf(exe)).c_str(), &startup, &info));
     }
-    ~Brdl()
-    {
-        TerminateProcess(info.hProcess, 1);
-        CloseHandle(info.hThread);
-        CloseHandle(info.hProcess);
-    }
+    ~Brdl() { TerminateProcess(info.hProcess, 1); CloseHandle(info.hThread); CloseHandle(info.hProcess); }
 
     // Its visible window titled title that holds control id; nullptr when the process ends first.
     HWND Window(const std::string& title, int id)
@@ -76,10 +68,9 @@ struct Brdl {
     // Ends by itself with exit code 0.
     bool Ends()
     {
-        WaitUntil([&] { return WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0; });
         DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(info.hProcess, &code);
-        return code == 0;
+        WaitUntil([&] { return WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0; });
+        return GetExitCodeProcess(info.hProcess, &code) && code == 0;
     }
 
     PROCESS_INFORMATION info = {};
@@ -130,8 +121,7 @@ TEST_CASE("a first start from a download folder installs where asked, opens, and
         const auto choose = [&](int scope) { SendDlgItemMessageA(dialog, scope, BM_CLICK, 0, 0); return Text(edit); };
         // While it is the default, the folder follows the scope (Current user needs no rights); a typed one stays.
         CHECK((Text(edit) == folder && SendDlgItemMessageA(dialog, IDC_ALL_USERS, BM_GETCHECK, 0, 0) == BST_CHECKED));
-        CHECK(choose(IDC_CURRENT_USER) == std::string(local) + "\\Programs\\BRDL");
-        CHECK(choose(IDC_ALL_USERS) == folder);
+        CHECK((choose(IDC_CURRENT_USER) == std::string(local) + "\\Programs\\BRDL" && choose(IDC_ALL_USERS) == folder));
         // Without its backslash it would be taken relative to wherever the program started.
         SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("C:BRDL"));
         Press(dialog, IDOK);

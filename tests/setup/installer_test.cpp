@@ -11,16 +11,14 @@ const char* g_refused;   // the key that cannot be created
 
 LONG WINAPI CreateKey(HKEY root, LPCSTR subKey, PHKEY key)
 {
-    if (g_refused && std::strcmp(subKey, g_refused) == 0)
-        return ERROR_ACCESS_DENIED;
-    return PlatformFunction<decltype(&RegCreateKeyA)>("advapi32", "RegCreateKeyA")(root, subKey, key);
+    return g_refused && std::strcmp(subKey, g_refused) == 0 ? ERROR_ACCESS_DENIED
+                                                          : PLATFORM("advapi32", RegCreateKeyA)(root, subKey, key);
 }
 
 } // namespace
 
 TEST_CASE("an installation registers under its scope's root only, or leaves nothing of its own")
 {
-    enum { Declined = ProcessContext::Declined, NotStarted = ProcessContext::NotStarted, Run = ProcessContext::Run };
     // length: 0 for a short folder two levels down; consent: none when the rights are there; refused: the key
     // that cannot be created; placed: the destination holds the program it runs from, or a folder of its name.
     enum { Copied, InPlace, FolderInTheWay };
@@ -39,10 +37,11 @@ TEST_CASE("an installation registers under its scope's root only, or leaves noth
         {0, false, ScopeCurrentUser, {}, UninstallKey, Copied, 1, IDS_REGISTER_FAILED},
         {0, false, ScopeCurrentUser, {}, ToolbarButtonKey, InPlace, 1, IDS_REGISTER_FAILED},   // a file in place stays
         {0, false, ScopeCurrentUser, {}, SettingsKey, Copied, 1, IDS_REGISTER_FAILED},
-        {0, false, ScopeCurrentUser, {}, nullptr, FolderInTheWay, 1, IDS_COPY_FAILED}};
+        {0, false, ScopeCurrentUser, {}, nullptr, FolderInTheWay, 1, IDS_COPY_FAILED},
+        {0, false, ScopeAllUsers, {Run}, SettingsKey, Copied, 1, IDS_REGISTER_FAILED}};   // the copy's part stays
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);
-    const ImportPatch create("advapi32", "RegCreateKeyA", reinterpret_cast<const void*>(CreateKey));
+    const ImportPatch create("advapi32", "RegCreateKeyA", CreateKey);
     for (const auto& c : cases) {
         CAPTURE(&c - cases);
         RegistrySandbox sandbox;
@@ -60,17 +59,17 @@ TEST_CASE("an installation registers under its scope's root only, or leaves noth
         std::strcpy(InstallFolder, typed.c_str());
         InstallScope = c.scope;
         const bool installed = c.told == 0 && (c.consent.empty() || c.consent.back() != 1);
+        const bool machine = installed || (c.consent.size() && c.consent.back() == Run && c.refused == SettingsKey);
         CHECK(RunInstallerIfNeeded() == installed);
         CHECK((catcher.caught.size() == c.dialogs + (c.told != 0) && (c.told == 0 || catcher.CountOf(c.told) == 1)));
         std::string started;
         for (size_t i = 0; i < c.consent.size(); ++i)
             started += "runas " + std::string(self) + " /BrdlInstallAllUsers \"" + typed + "\"|";
-        CHECK(token.started == started);
-        CHECK(Exists(exe) == (installed || c.placed));
+        CHECK((token.started == started && Exists(exe) == (machine || c.placed)));
         const HKEY root = c.scope == ScopeCurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
         const HKEY other = root == HKEY_CURRENT_USER ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
         CHECK_FALSE(KeyExists(other, "Software\\Microsoft"));
-        CHECK((KeyExists(root, ToolbarButtonKey) == installed && KeyExists(root, UninstallKey) == installed));
+        CHECK((KeyExists(root, ToolbarButtonKey) == machine && KeyExists(root, UninstallKey) == machine));
         CHECK(DwordValue(HKEY_CURRENT_USER, SettingsKey, "InstFlag") == (installed ? c.scope : ~0u));
         if (!installed)
             continue;
@@ -82,10 +81,8 @@ TEST_CASE("an installation registers under its scope's root only, or leaves noth
             {ToolbarButtonKey, "HotIcon", icons + "3"}, {ToolbarButtonKey, "Icon", icons + "2"},
             {UninstallKey, "DisplayIcon", exe}, {UninstallKey, "DisplayName", "Brindle"},
             {UninstallKey, "UninstallString", "\"" + exe + "\" /u"}};
-        for (const auto& value : values) {
-            DWORD type = 0;
-            CHECK(RawValue(root, value[0].c_str(), value[1].c_str(), &type) == value[2] + '\0');
-            CHECK(type == REG_SZ);
-        }
+        DWORD type = 0;
+        for (const auto& value : values)
+            CHECK((RawValue(root, value[0].c_str(), value[1].c_str(), &type) == value[2] + '\0' && type == REG_SZ));
     }
 }

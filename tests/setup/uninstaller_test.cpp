@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "setup/installer.h"
+#include "setup/path_utils.h"
 #include "setup/uninstaller.h"
 #include "support/process_context.h"
 
@@ -19,18 +20,22 @@ BOOL WINAPI RecordStart(LPCSTR shell, LPSTR line, LPSECURITY_ATTRIBUTES, LPSECUR
     const bool hidden = (startup->dwFlags & STARTF_USESHOWWINDOW) && startup->wShowWindow == SW_HIDE;
     g_started += std::string(line) + (hidden ? " hidden" : "");
     char nothing[] = "cmd /d /c rem";   // the script would delete this test program
-    const BOOL made = !g_startFails && PlatformFunction<decltype(&CreateProcessA)>("kernel32", "CreateProcessA")(
-                                           shell, nothing, nullptr, nullptr, FALSE, flags, nullptr, folder, startup, process);
-    if (made)
-        DuplicateHandle(GetCurrentProcess(), process->hProcess, GetCurrentProcess(), &g_script, 0, FALSE, DUPLICATE_SAME_ACCESS);
-    return made;
+    return !g_startFails &&
+           PLATFORM("kernel32", CreateProcessA)(shell, nothing, nullptr, nullptr, FALSE, flags, nullptr, folder, startup, process) &&
+           DuplicateHandle(GetCurrentProcess(), process->hProcess, GetCurrentProcess(), &g_script, 0, FALSE, DUPLICATE_SAME_ACCESS);
+}
+
+// As Windows: for UTF-8 it refuses the flags and the "used default" answer that Wine takes.
+int WINAPI ConvertAsWindows(UINT page, DWORD flags, LPCWCH wide, int length, LPSTR text, int size, LPCCH fill, LPBOOL used)
+{
+    if (page == CP_UTF8 && (flags || used))
+        return SetLastError(ERROR_INVALID_PARAMETER), 0;
+    return PLATFORM("kernel32", WideCharToMultiByte)(page, flags, wide, length, text, size, fill, used);
 }
 
 LONG WINAPI DeleteKey(HKEY root, LPCSTR subKey)
 {
-    if (g_stays && std::strcmp(subKey, g_stays) == 0)
-        return ERROR_ACCESS_DENIED;
-    return PlatformFunction<decltype(&RegDeleteKeyA)>("advapi32", "RegDeleteKeyA")(root, subKey);
+    return g_stays && std::strcmp(subKey, g_stays) == 0 ? ERROR_ACCESS_DENIED : PLATFORM("advapi32", RegDeleteKeyA)(root, subKey);
 }
 
 } // namespace
@@ -40,7 +45,6 @@ TEST_CASE("RunUninstall removes the installed scope's keys only once a script na
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     const std::wstring longest = L"C:\\" + std::wstring(MAX_PATH - 4, L'%'), me = Wide(self);
-    enum { Declined = ProcessContext::Declined, NotStarted = ProcessContext::NotStarted, Run = ProcessContext::Run };
     // removed: the root it removes from; told: message 125; other: Software\Talvane holds another program's key,
     // which keeps it; named: exe as the script must write it (OEM code page, every % doubled); consent: none when
     // the rights are there; entry: the machine's uninstall command; stays: the key that cannot be deleted.
@@ -59,6 +63,7 @@ TEST_CASE("RunUninstall removes the installed scope's keys only once a script na
         {"\2\0\0\0", IDYES, true, nullptr, true, true, L"C:\\x\uFF02&mkdir PWNED&\uFF02y\\brdl.EXE"},
         {"\2\0\0\0", IDYES, true, nullptr, true, true, L"C:\\A\\brdl.EXE", "", {}, "", true},
         {"\2\0\0\0", IDYES, true, nullptr, true, true, L"C:\\A\\brdl.EXE", "", {}, "", false, ToolbarButtonKey},
+        {"\2\0\0\0", IDYES, true, nullptr, true, true, L"C:\\A\\brdl.EXE", "", {}, "", false, UninstallKey},
         {"\1\0\0\0", IDYES, true, nullptr, false, true, L"C:\\A\\brdl.EXE", "", {Declined}},
         {"\1\0\0\0", IDYES, true, nullptr, false, true, L"C:\\A\\brdl.EXE", "", {1}},   // the copy told the user
         {"\1\0\0\0", IDYES, true, nullptr, true, true, L"C:\\A\\brdl.EXE", "", {NotStarted}},
@@ -66,8 +71,8 @@ TEST_CASE("RunUninstall removes the installed scope's keys only once a script na
         // A user without InstFlag: an all-users installation of this very file, or of another.
         {nullptr, IDYES, true, HKEY_LOCAL_MACHINE, false, true, me, self, {}, "\"" + std::string(self) + "\" /u"},
         {nullptr, IDYES, false, nullptr, false, true, me, self, {}, "\"C:\\windows\\notepad.exe\" /u"}};
-    const ImportPatch start("kernel32", "CreateProcessA", reinterpret_cast<const void*>(RecordStart));
-    const ImportPatch deletion("advapi32", "RegDeleteKeyA", reinterpret_cast<const void*>(DeleteKey));
+    const ImportPatch start("kernel32", "CreateProcessA", RecordStart);
+    const ImportPatch deletion("advapi32", "RegDeleteKeyA", DeleteKey);
     TestFolder temp;
     SetEnvironmentVariableA("TMP", temp.path.c_str());
     // Planted by another account sharing the folder: never opened, never run.
@@ -92,7 +97,8 @@ TEST_CASE("RunUninstall removes the installed scope's keys only once a script na
         RunUninstall();
         CHECK((catcher.CountOf(IDS_CONFIRM_UNINSTALL) == c.asked && catcher.CountOf(IDS_CANNOT_REMOVE) == c.told));
         for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
-            CHECK((KeyExists(root, ToolbarButtonKey) == (root != c.removed) && KeyExists(root, UninstallKey) == (root != c.removed)));
+            CHECK(((c.stays == UninstallKey || KeyExists(root, ToolbarButtonKey) == (root != c.removed)) &&
+                   KeyExists(root, UninstallKey) == (root != c.removed)));   // the button's key goes first
         CHECK((KeyExists(HKEY_CURRENT_USER, SettingsKey) == !c.removed &&
                KeyExists(HKEY_CURRENT_USER, "Software\\Talvane") == (c.other || !c.removed)));
         CHECK(token.started == (c.consent.empty() ? "" : "runas " + std::string(c.exe.begin(), c.exe.end()) + " /BrdlRemoveAllUsers|"));
@@ -113,6 +119,9 @@ TEST_CASE("RunUninstall removes the installed scope's keys only once a script na
         DeleteFileA(script.c_str());
     }
     CHECK(ReadBytes(planted) == "planted");
+    const ImportPatch windows("kernel32", "WideCharToMultiByte", ConvertAsWindows);
+    char utf8[8];   // where the code pages are UTF-8, every path is named exactly
+    CHECK((ConvertExactly(L"Zo\u00EB", CP_UTF8, utf8, sizeof utf8) && std::string(utf8) == "Zo\xC3\xAB"));
     SetEnvironmentVariableA("TMP", nullptr);
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
     SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);

@@ -1,7 +1,6 @@
 #define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>
 
-#include <windows.h>
 #include <objbase.h>
 #include "app/brindle.h"
 

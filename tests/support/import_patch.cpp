@@ -15,8 +15,4 @@ ImportPatch::ImportPatch(const char* dll, const char* function, const void* stan
         }
 }
 
-ImportPatch::~ImportPatch()
-{
-    for (FARPROC* slot : slots)
-        *slot = original;
-}
+ImportPatch::~ImportPatch() { for (FARPROC* slot : slots) *slot = original; }

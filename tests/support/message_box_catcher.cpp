@@ -17,8 +17,7 @@ INT_PTR WINAPI CatchDialog(HINSTANCE instance, LPCWSTR name, HWND owner, DLGPROC
 {
     const int id = IS_INTRESOURCE(name) ? LOWORD(name) : 0;
     if (g_catcher->dialogs.count(id) == 0)
-        return PlatformFunction<decltype(&DialogBoxParamW)>("user32", "DialogBoxParamW")(
-            instance, name, owner, procedure, parameter);
+        return PLATFORM("user32", DialogBoxParamW)(instance, name, owner, procedure, parameter);
     g_catcher->caught.push_back({"", "dialog " + std::to_string(id), owner, 0});
     return g_catcher->dialogs[id];
 }
@@ -33,8 +32,8 @@ std::string MessageText(UINT id)
 }
 
 MessageBoxCatcher::MessageBoxCatcher(int pressed)
-    : answer(pressed), messageBox("user32", "MessageBoxA", reinterpret_cast<const void*>(CatchMessage)),
-      dialogBox("user32", "DialogBoxParamW", reinterpret_cast<const void*>(CatchDialog))
+    : answer(pressed), messageBox("user32", "MessageBoxA", CatchMessage),
+      dialogBox("user32", "DialogBoxParamW", CatchDialog)
 {
     g_catcher = this;
 }

@@ -1,7 +1,6 @@
 // Records and answers the message boxes the code under test asks for, and the
 // modal dialogs named in `dialogs`, without showing them.
 #pragma once
-#include <windows.h>
 #include <map>
 #include <string>
 #include <vector>
@@ -9,8 +8,7 @@
 #include "support/import_patch.h"
 
 struct CaughtMessage {
-    std::string text;   // empty for a dialog
-    std::string caption;
+    std::string text, caption;   // text: empty for a dialog
     HWND owner;
     UINT type;
 };

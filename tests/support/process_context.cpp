@@ -23,7 +23,7 @@ LONG WINAPI DenyMachineKeys(HKEY root, LPCSTR subKey, DWORD options, REGSAM acce
 {
     if (root == HKEY_LOCAL_MACHINE && (access & KEY_CREATE_SUB_KEY) && g_token->limited && !g_token->elevated)
         return ERROR_ACCESS_DENIED;
-    return PlatformFunction<decltype(&RegOpenKeyExA)>("advapi32", "RegOpenKeyExA")(root, subKey, options, access, key);
+    return PLATFORM("advapi32", RegOpenKeyExA)(root, subKey, options, access, key);
 }
 
 // As WinMain runs the switches, then a process that ends with the result.
@@ -32,13 +32,13 @@ BOOL WINAPI AnswerConsent(SHELLEXECUTEINFOA* run)
     g_token->started += std::string(run->lpVerb) + ' ' + run->lpFile + ' ' + run->lpParameters + '|';
     int answer = g_token->answers.front();
     g_token->answers.erase(g_token->answers.begin());
-    if (answer == ProcessContext::Declined || answer == ProcessContext::NotStarted) {
-        SetLastError(answer == ProcessContext::Declined ? ERROR_CANCELLED : ERROR_FILE_NOT_FOUND);
+    if (answer == Declined || answer == NotStarted) {
+        SetLastError(answer == Declined ? ERROR_CANCELLED : ERROR_FILE_NOT_FOUND);
         return FALSE;
     }
     g_token->elevated = true;   // the copy's part may write the machine's keys
     const std::string folder = std::strchr(run->lpParameters, '"') ? std::strchr(run->lpParameters, '"') + 1 : "";
-    if (answer == ProcessContext::Run)
+    if (answer == Run)
         answer = folder.empty() ? !RemoveForAllUsers() : !InstallForAllUsers(folder.substr(0, folder.size() - 1).c_str());
     if (!folder.empty() && KeyExists(HKEY_CURRENT_USER, "Software\\Talvane"))
         g_token->started += "wrote HKEY_CURRENT_USER|";   // the copy's may be another account's
@@ -58,9 +58,8 @@ BOOL WINAPI AnswerConsent(SHELLEXECUTEINFOA* run)
 
 ProcessContext::ProcessContext(std::wstring path, std::vector<int> consent)
     : exe(std::move(path)), answers(std::move(consent)), limited(!answers.empty()),
-      exePath("kernel32", "GetModuleFileNameW", reinterpret_cast<const void*>(ReportExe)),
-      probe("advapi32", "RegOpenKeyExA", reinterpret_cast<const void*>(DenyMachineKeys)),
-      shell("shell32", "ShellExecuteExA", reinterpret_cast<const void*>(AnswerConsent))
+      exePath("kernel32", "GetModuleFileNameW", ReportExe), probe("advapi32", "RegOpenKeyExA", DenyMachineKeys),
+      shell("shell32", "ShellExecuteExA", AnswerConsent)
 {
     g_token = this;
 }

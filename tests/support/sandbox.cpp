@@ -43,10 +43,7 @@ TestFolder::~TestFolder()
 bool KeyExists(HKEY root, const char* subKey)
 {
     HKEY key;
-    const bool exists = RegOpenKeyExA(root, subKey, 0, KEY_READ, &key) == ERROR_SUCCESS;
-    if (exists)
-        RegCloseKey(key);
-    return exists;
+    return RegOpenKeyExA(root, subKey, 0, KEY_READ, &key) == ERROR_SUCCESS && RegCloseKey(key) == ERROR_SUCCESS;
 }
 
 std::string RawValue(HKEY root, const char* subKey, const char* name, DWORD* type)

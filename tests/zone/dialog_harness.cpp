@@ -48,11 +48,8 @@ void CloseMainDialog(HWND dialog, int how)
 
 void PumpMessages()
 {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE); DispatchMessageA(&message))
         TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
 }
 
 std::string RowChecks(HWND dialog, int row)

@@ -1,7 +1,6 @@
 // The real main dialog, created from its template and driven in-process, against
 // Wine's own zone manager in a sandboxed registry.
 #pragma once
-#include <windows.h>
 #include <urlmon.h>
 #include <string>
 

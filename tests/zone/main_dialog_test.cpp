@@ -42,30 +42,35 @@ TEST_CASE("the stored Options decide the rows, and a close keeps them and the pl
             HWND control = GetDlgItem(dialog, IDC_FIRST_LABEL + row);
             for (int sibling = 0; sibling < 5; ++sibling, control = GetWindow(control, GW_HWNDNEXT))
                 CHECK(((GetWindowLongPtrA(control, GWL_STYLE) & WS_VISIBLE) != 0) == (row < shown));
+            // A padlock, open or closed, but for Prompt; a hidden row keeps the closed one it was placed with.
+            const int choice = row < shown ? c.entries[row] % 3 : 2;
+            const HICON padlocks[] = {RowIcon(UnlockedIcon), nullptr, RowIcon(LockedIcon)};
+            CHECK(image(IDC_FIRST_STATUS + row, STM_GETIMAGE) == reinterpret_cast<LRESULT>(padlocks[choice]));
             if (row >= shown)
                 continue;
             char label[64];
             GetDlgItemTextA(dialog, IDC_FIRST_LABEL + row, label, sizeof label);
             CHECK(std::string(label) == OptionCatalogue[c.entries[row]].label);
-            // The chosen button checked and in colour, the others grey; a padlock, open or closed, but for Prompt.
-            const int choice = c.entries[row] % 3;
+            HDC dc = CreateCompatibleDC(nullptr);   // shown whole in the label's font
+            SelectObject(dc, reinterpret_cast<HFONT>(SendDlgItemMessageA(dialog, IDC_FIRST_LABEL + row, WM_GETFONT, 0, 0)));
+            RECT need = {};
+            DrawTextA(dc, label, -1, &need, DT_CALCRECT | DT_SINGLELINE);
+            DeleteDC(dc);
+            CHECK(need.right <= rect(IDC_FIRST_LABEL + row).right - rect(IDC_FIRST_LABEL + row).left);
+            // The chosen button checked and in colour, the others grey.
             CHECK(RowChecks(dialog, row) == std::string("100010001").substr(3 * choice, 3));
             for (int b = 0; b < 3; ++b)
                 CHECK(image(IDC_FIRST_BUTTON + 3 * row + b, BM_GETIMAGE) ==
                       reinterpret_cast<LRESULT>(RowIcon(b == choice ? b : b + GreyIcons)));
-            const HICON padlocks[] = {RowIcon(UnlockedIcon), nullptr, RowIcon(LockedIcon)};
-            CHECK(image(IDC_FIRST_STATUS + row, STM_GETIMAGE) == reinterpret_cast<LRESULT>(padlocks[choice]));
         }
         // OK, Cancel and Options 18 units under the last label, the link 20 further,
         // the notice right under it, and the client area ending with the notice.
         for (int id : {IDOK, IDCANCEL, IDC_OPTIONS})
             CHECK(std::abs(rect(id).top - unitsDown(16 * shown + 10)) <= 1);
-        CHECK(std::abs(rect(IDC_LINK).top - unitsDown(16 * shown + 30)) <= 1);
-        CHECK(rect(IDC_NOTICE).top == rect(IDC_LINK).bottom);
+        CHECK((std::abs(rect(IDC_LINK).top - unitsDown(16 * shown + 30)) <= 1 && rect(IDC_NOTICE).top == rect(IDC_LINK).bottom));
         RECT client;
         GetClientRect(dialog, &client);
-        CHECK(client.bottom == rect(IDC_NOTICE).bottom);
-        CHECK((shown < 10 || client.bottom == unitsDown(210)));
+        CHECK((client.bottom == rect(IDC_NOTICE).bottom && (shown < 10 || client.bottom == unitsDown(210))));
         SetWindowPos(dialog, nullptr, 100 + shown, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         CloseMainDialog(dialog);
         CHECK(DwordValue(HKEY_CURRENT_USER, SettingsKey, "Options") == c.saved);
@@ -81,9 +86,7 @@ TEST_CASE("the stored Options decide the rows, and a close keeps them and the pl
 TEST_CASE("bad stored values and odd zone policies still give a usable window and sound settings")
 {
     // A failure names its seed; BRDL_SEED=<seed> in the environment replays that run.
-    char given[16] = "";
-    const unsigned seed = GetEnvironmentVariableA("BRDL_SEED", given, sizeof given) ? std::strtoul(given, nullptr, 10)
-                                                                                     : GetTickCount();
+    const unsigned seed = getenv("BRDL_SEED") ? std::strtoul(getenv("BRDL_SEED"), nullptr, 10) : GetTickCount();
     INFO("seed ", seed);
     std::mt19937 random(seed);
     const DWORD types[] = {REG_NONE, REG_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ, REG_QWORD};
@@ -118,8 +121,8 @@ TEST_CASE("bad stored values and odd zone policies still give a usable window an
         GetWindowRect(dialog, &window);
         if (usual.right == 0)
             usual = window;
-        CHECK((MonitorFromRect(&window, MONITOR_DEFAULTTONULL) && !IsIconic(dialog)));
-        CHECK(window.right - window.left == usual.right - usual.left);
+        CHECK((MonitorFromRect(&window, MONITOR_DEFAULTTONULL) && !IsIconic(dialog) &&
+               window.right - window.left == usual.right - usual.left));
         CHECK((GetWindowLongPtrA(GetDlgItem(dialog, IDC_FIRST_LABEL), GWL_STYLE) & WS_VISIBLE));
         CloseMainDialog(dialog, random() % 2 ? IDOK : IDCANCEL);
         DWORD type = 0;

@@ -35,6 +35,8 @@ HRESULT STDMETHODCALLTYPE FailAttributes(IInternetZoneManager*, DWORD, ZONEATTRI
 
 HRESULT STDMETHODCALLTYPE FailPolicy(IInternetZoneManager*, DWORD, DWORD, BYTE*, DWORD, URLZONEREG) { return E_FAIL; }
 
+HRESULT WINAPI NoManager(REFCLSID, IUnknown*, DWORD, REFIID, void**) { return REGDB_E_CLASSNOTREG; }
+
 std::string g_written;   // "action=policy " for each write Windows' zone manager takes
 
 HRESULT STDMETHODCALLTYPE WriteAsWindows(IInternetZoneManager*, DWORD zone, DWORD action, BYTE* policy, DWORD size,
@@ -53,7 +55,7 @@ HRESULT STDMETHODCALLTYPE WriteAsWindows(IInternetZoneManager*, DWORD zone, DWOR
 TEST_CASE("each zone manager failure is told with its own message, and what it stops stays undone")
 {
     const struct {
-        int slot;                     // the failing method; 0: no stored Active scripting
+        int slot;                     // the failing method; 0: no stored Active scripting; -1: no zone manager
         const void* standIn;
         bool applied;
         std::vector<UINT> messages;   // the load's, then the apply's
@@ -64,6 +66,7 @@ TEST_CASE("each zone manager failure is told with its own message, and what it s
         {SetZoneAttributesSlot, reinterpret_cast<const void*>(FailAttributes), false, {IDS_SET_ATTRIBUTES}, "100001", URLPOLICY_ALLOW},
         {0, nullptr, true, {IDS_GET_POLICY}, "010001", URLPOLICY_QUERY},   // the other row is still read
         {SetZoneActionPolicySlot, reinterpret_cast<const void*>(FailPolicy), true, {IDS_SET_POLICY, IDS_SET_POLICY}, "100001", URLPOLICY_ALLOW},
+        {-1, reinterpret_cast<const void*>(NoManager), false, {IDS_NO_ZONE_MANAGER, IDS_NO_ZONE_MANAGER}, "010010", URLPOLICY_ALLOW},
     };
     for (const auto& c : cases) {
         CAPTURE(c.slot);
@@ -73,17 +76,18 @@ TEST_CASE("each zone manager failure is told with its own message, and what it s
         SetPolicy(0x1402, URLPOLICY_DISALLOW);
         HWND dialog = CreateMainDialog();
         std::optional<ZoneMethodPatch> method;
-        if (c.slot)
+        std::optional<ImportPatch> creation;
+        if (c.slot > 0)
             method.emplace(c.slot, c.standIn);
+        else if (c.slot < 0)
+            creation.emplace("ole32", "CoCreateInstance", c.standIn);
         else
             RegDeleteKeyValueA(HKEY_CURRENT_USER, ZoneKey, "1400");
         SendDlgItemMessageA(dialog, IDC_FIRST_BUTTON + 1, BM_CLICK, 0, 0);   // Prompt in both rows
         SendDlgItemMessageA(dialog, IDC_FIRST_BUTTON + 4, BM_CLICK, 0, 0);
-        CHECK(LoadZonePolicies(dialog));
-        CHECK(RowChecks(dialog, 0) + RowChecks(dialog, 1) == c.rows);
+        CHECK((LoadZonePolicies(dialog) == (c.slot >= 0) && RowChecks(dialog, 0) + RowChecks(dialog, 1) == c.rows));
         SendDlgItemMessageA(dialog, IDC_FIRST_BUTTON + 1, BM_CLICK, 0, 0);
-        CHECK(ApplyZonePolicies(dialog) == c.applied);
-        CHECK(PolicyOf(0x1400) == c.written);
+        CHECK((ApplyZonePolicies(dialog) == c.applied && PolicyOf(0x1400) == c.written));
         REQUIRE(fixture.messages.caught.size() == c.messages.size());
         for (size_t i = 0; i < c.messages.size(); ++i) {
             const CaughtMessage& box = fixture.messages.caught[i];
@@ -121,6 +125,5 @@ TEST_CASE_FIXTURE(ZoneFixture, "OK or a double-click writes every checked row an
         DestroyWindow(dialog);
     }
     // Changed or not; the row with nothing checked is not written.
-    CHECK(g_written == "1001=3 1200=3 1400=1 ");
-    CHECK(DwordValue(HKEY_CURRENT_USER, ZoneKey, "CurrentLevel") == URLTEMPLATE_CUSTOM);
+    CHECK((g_written == "1001=3 1200=3 1400=1 " && DwordValue(HKEY_CURRENT_USER, ZoneKey, "CurrentLevel") == URLTEMPLATE_CUSTOM));
 }
