@@ -29,8 +29,7 @@ TestFolder::TestFolder()
     static unsigned counter;
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
-    path = temp + ("brdl-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount()) + "-" +
-                   std::to_string(++counter));
+    path = temp + ("brdl-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount()) + "-" + std::to_string(++counter));
     CreateDirectoryA(path.c_str(), nullptr);
 }
 

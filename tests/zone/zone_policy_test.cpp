@@ -37,6 +37,8 @@ HRESULT STDMETHODCALLTYPE FailPolicy(IInternetZoneManager*, DWORD, DWORD, BYTE*,
 
 HRESULT WINAPI NoManager(REFCLSID, IUnknown*, DWORD, REFIID, void**) { return REGDB_E_CLASSNOTREG; }
 
+LONG WINAPI DenyWrite(HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD) { return ERROR_ACCESS_DENIED; }
+
 std::string g_written;   // "action=policy " for each write Windows' zone manager takes
 
 HRESULT STDMETHODCALLTYPE WriteAsWindows(IInternetZoneManager*, DWORD zone, DWORD action, BYTE* policy, DWORD size,
@@ -55,7 +57,7 @@ HRESULT STDMETHODCALLTYPE WriteAsWindows(IInternetZoneManager*, DWORD zone, DWOR
 TEST_CASE("each zone manager failure is told with its own message, and what it stops stays undone")
 {
     const struct {
-        int slot;                     // the failing method; 0: no stored Active scripting; -1: no zone manager
+        int slot;   // the failing method; 0: no stored Active scripting; -1: no zone manager; -2: Wine's zone key write refused
         const void* standIn;
         bool applied;
         std::vector<UINT> messages;   // the load's, then the apply's
@@ -67,7 +69,9 @@ TEST_CASE("each zone manager failure is told with its own message, and what it s
         {0, nullptr, true, {IDS_GET_POLICY}, "010001", URLPOLICY_QUERY},   // the other row is still read
         {SetZoneActionPolicySlot, reinterpret_cast<const void*>(FailPolicy), true, {IDS_SET_POLICY, IDS_SET_POLICY}, "100001", URLPOLICY_ALLOW},
         {-1, reinterpret_cast<const void*>(NoManager), false, {IDS_NO_ZONE_MANAGER, IDS_NO_ZONE_MANAGER}, "010010", URLPOLICY_ALLOW},
+        {-2, reinterpret_cast<const void*>(DenyWrite), true, {IDS_SET_POLICY, IDS_SET_POLICY}, "100001", URLPOLICY_ALLOW},
     };
+    const char* const platform[][2] = {{"ole32", "CoCreateInstance"}, {"advapi32", "RegSetValueExA"}};   // -1, -2
     for (const auto& c : cases) {
         CAPTURE(c.slot);
         ZoneFixture fixture;
@@ -80,12 +84,12 @@ TEST_CASE("each zone manager failure is told with its own message, and what it s
         if (c.slot > 0)
             method.emplace(c.slot, c.standIn);
         else if (c.slot < 0)
-            creation.emplace("ole32", "CoCreateInstance", c.standIn);
+            creation.emplace(platform[-c.slot - 1][0], platform[-c.slot - 1][1], c.standIn);
         else
             RegDeleteKeyValueA(HKEY_CURRENT_USER, ZoneKey, "1400");
         SendDlgItemMessageA(dialog, IDC_FIRST_BUTTON + 1, BM_CLICK, 0, 0);   // Prompt in both rows
         SendDlgItemMessageA(dialog, IDC_FIRST_BUTTON + 4, BM_CLICK, 0, 0);
-        CHECK((LoadZonePolicies(dialog) == (c.slot >= 0) && RowChecks(dialog, 0) + RowChecks(dialog, 1) == c.rows));
+        CHECK((LoadZonePolicies(dialog) == (c.slot != -1) && RowChecks(dialog, 0) + RowChecks(dialog, 1) == c.rows));
         SendDlgItemMessageA(dialog, IDC_FIRST_BUTTON + 1, BM_CLICK, 0, 0);
         CHECK((ApplyZonePolicies(dialog) == c.applied && PolicyOf(0x1400) == c.written));
         REQUIRE(fixture.messages.caught.size() == c.messages.size());
