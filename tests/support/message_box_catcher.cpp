@@ -32,8 +32,7 @@ std::string MessageText(UINT id)
 }
 
 MessageBoxCatcher::MessageBoxCatcher(int pressed)
-    : answer(pressed), messageBox("user32", "MessageBoxA", CatchMessage),
-      dialogBox("user32", "DialogBoxParamW", CatchDialog)
+    : answer(pressed), messageBox("user32", "MessageBoxA", CatchMessage), dialogBox("user32", "DialogBoxParamW", CatchDialog)
 {
     g_catcher = this;
 }

@@ -15,6 +15,6 @@ struct ProcessContext {
     std::wstring exe;
     std::vector<int> answers;
     bool limited, elevated = false;   // elevated: while the copy's part runs
-    std::string started;     // "verb file parameters|" for each copy started
+    std::string started;              // "verb file parameters|" for each copy started
     ImportPatch exePath, probe, shell;
 };
