@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <vector>
 
-// The platform's own function, for a stand-in that passes a call on.
+// The platform's own function, named as exported (A or W), for a stand-in that passes a call on.
 #define PLATFORM(dll, function) \
     reinterpret_cast<decltype(&function)>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA(dll), #function)))
 

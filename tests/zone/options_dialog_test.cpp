@@ -82,6 +82,6 @@ TEST_CASE("Options changes the rows on an accepted OK only")
         CHECK((after.left == before.left && after.top == before.top && after.right == before.right &&
                (after.bottom > before.bottom) - (after.bottom < before.bottom) == (grown > 0) - (grown < 0)));
         CloseMainDialog(dialog);
-        CHECK(g_live.empty());   // each item drawn, each paint, each round frees what it made
+        CHECK(std::exchange(g_live, {}).empty());   // each item drawn, each paint, each round frees what it made
     }
 }
