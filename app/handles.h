@@ -27,3 +27,9 @@ struct ComReleaser {
 };
 template <typename Interface>
 using ComPtr = std::unique_ptr<Interface, ComReleaser>;
+
+struct LocalMemoryFree {
+    void operator()(void* memory) const { LocalFree(memory); }
+};
+// A block the platform allocated with LocalAlloc for the caller (a security descriptor).
+using LocalSecurity = std::unique_ptr<void, LocalMemoryFree>;

@@ -60,7 +60,7 @@ bool RunAllUsersPart(char* commandLine, int* exitCode)
     constexpr std::size_t prefix = sizeof InstallSwitch - 1;
     const std::size_t length = std::strlen(commandLine);
     if (std::strcmp(commandLine, RemoveSwitch) == 0) {
-        *exitCode = RemoveForAllUsers() ? 0 : 1;
+        *exitCode = RemoveForAllUsers() ? CopySucceeded : CopyFailedAndTold;
         return true;
     }
     // The install switch, a blank and the folder in double quotes.
@@ -68,7 +68,7 @@ bool RunAllUsersPart(char* commandLine, int* exitCode)
         std::strncmp(commandLine + prefix, " \"", 2) != 0 || commandLine[length - 1] != '"')
         return false;
     commandLine[length - 1] = '\0';
-    *exitCode = InstallForAllUsers(commandLine + prefix + 2) ? 0 : 1;
+    *exitCode = InstallForAllUsers(commandLine + prefix + 2) ? CopySucceeded : CopyFailedAndTold;
     return true;
 }
 

@@ -21,11 +21,23 @@ bool CanWriteMachineKeys()
     return error != ERROR_ACCESS_DENIED;
 }
 
+bool IsElevated()
+{
+    HANDLE token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    TOKEN_ELEVATION elevation = {};
+    DWORD size = 0;
+    const BOOL read = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
+    CloseHandle(token);
+    return read && elevation.TokenIsElevated;
+}
+
 ElevatedRun RunElevated(const char* parameters)
 {
     char exePath[MAX_PATH];
     if (!GetExecutablePath(exePath, sizeof exePath))
-        return ElevatedRun::NotStarted;
+        return ElevatedRun::Untold;
     SHELLEXECUTEINFOA run = {};
     run.cbSize = sizeof run;
     run.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
@@ -34,12 +46,18 @@ ElevatedRun RunElevated(const char* parameters)
     run.lpParameters = parameters;
     run.nShow = SW_SHOWNORMAL;
     if (!ShellExecuteExA(&run))
-        return GetLastError() == ERROR_CANCELLED ? ElevatedRun::Declined : ElevatedRun::NotStarted;
+        return GetLastError() == ERROR_CANCELLED ? ElevatedRun::Declined : ElevatedRun::Untold;
     if (!run.hProcess)
-        return ElevatedRun::NotStarted;
+        return ElevatedRun::Untold;
     WaitForSingleObject(run.hProcess, INFINITE);
-    DWORD exitCode = 1;
+    DWORD exitCode = STILL_ACTIVE;
     GetExitCodeProcess(run.hProcess, &exitCode);
     CloseHandle(run.hProcess);
-    return exitCode == 0 ? ElevatedRun::Succeeded : ElevatedRun::Failed;
+    switch (exitCode) {
+    case CopySucceeded:
+        return ElevatedRun::Succeeded;
+    case CopyFailedAndTold:
+        return ElevatedRun::Failed;
+    }
+    return ElevatedRun::Untold;
 }

@@ -15,12 +15,20 @@ constexpr char RemoveSwitch[] = "/BrdlRemoveAllUsers";
 // create a key in the machine's list of installed programs.
 bool CanWriteMachineKeys();
 
+// How the copy ends: 0, or this code once it has told the user why it failed. A crash
+// or a copy ended from outside gives any other code; 1 is what Task Manager gives.
+constexpr int CopySucceeded = 0;
+constexpr int CopyFailedAndTold = 0x4252;
+
 enum class ElevatedRun {
-    Succeeded,    // the copy ended with exit code 0
-    Failed,       // it ended otherwise, having told the user why
-    Declined,     // the user declined the consent prompt
-    NotStarted,   // it could not be started
+    Succeeded,   // the copy ended with CopySucceeded
+    Failed,      // with CopyFailedAndTold: the user knows why
+    Declined,    // the user declined the consent prompt
+    Untold,      // it could not be started, or ended any other way: nobody told the user
 };
+
+// True when this process holds an administrator's full token (elevated, or UAC off).
+bool IsElevated();
 
 // Starts the running executable with parameters through the consent prompt and
 // waits for it to end.

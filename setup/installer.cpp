@@ -3,12 +3,15 @@
 #include <shlobj.h>
 #include <cstring>
 #include <cwchar>
+#include <iterator>
 
 #include "app/brindle.h"
 #include "app/handles.h"
 #include "app/resource.h"
 #include "setup/elevation.h"
+#include "setup/folder_access.h"
 #include "setup/path_utils.h"
+#include "setup/uninstaller.h"
 
 // Mutable: what the install dialog chose, for the rest of the process.
 DWORD InstallScope;
@@ -17,14 +20,14 @@ char InstallFolder[MAX_PATH];
 namespace {
 
 constexpr char InstallFlagValue[] = "InstFlag";
+// The copy's name until the installation has worked; as long as the installed one's.
+constexpr char StagedFileName[] = "brdl.NEW";
+static_assert(sizeof StagedFileName == sizeof InstalledFileName, "the staged copy's path fits where the installed one's does");
 constexpr wchar_t FallbackProgramFolder[] = L"C:\\Program Files";
 constexpr wchar_t BrowseTitle[] = L"Select folder to install to:";
 
-// The running executable's path, then the destination path right behind it;
-// afterwards each registry text in turn.
+// The running executable's path; afterwards each registry text in turn.
 constexpr DWORD WorkBufferSize = 780;
-// The source may take what a destination of MAX_PATH bytes leaves.
-constexpr DWORD SourcePathRoom = WorkBufferSize - MAX_PATH;
 
 // A REG_SZ value: format with at most one %s, filled with argument.
 struct TextValue {
@@ -71,49 +74,112 @@ bool FailCopy()
     return false;
 }
 
+// A value as it was before the registration wrote it.
+struct PriorValue {
+    const char* name;
+    bool existed;
+    DWORD type;
+    DWORD size;
+    HeapBuffer data;
+};
+
+// A key as the registration found it: created by it, or there before with the values
+// it held. A failed registration puts back just that.
+struct PriorKey {
+    HKEY root;
+    const char* subKey;
+    bool created;
+    int count;
+    PriorValue values[std::size(ToolbarButtonValues)];
+};
+
+struct PriorRegistry {
+    int count;
+    PriorKey keys[3];   // the toolbar button, "InstFlag"'s key, the uninstall entry
+};
+
+// Opens subKey for writing and records how it was found; false when it cannot be.
+bool OpenForWriting(PriorRegistry* prior, HKEY root, const char* subKey, UniqueKey* key)
+{
+    HKEY opened;
+    DWORD disposition;
+    if (RegCreateKeyExA(root, subKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &opened,
+                        &disposition) != ERROR_SUCCESS)
+        return false;
+    key->reset(opened);
+    prior->keys[prior->count++] = {root, subKey, disposition == REG_CREATED_NEW_KEY, 0, {}};
+    return true;
+}
+
+// Writes a value of the key opened last, having kept what it held; a value that cannot
+// be kept is not written.
+bool WriteValue(PriorRegistry* prior, HKEY key, const char* name, DWORD type, const void* data, DWORD size)
+{
+    PriorKey& found = prior->keys[prior->count - 1];
+    PriorValue& old = found.values[found.count++];
+    old = {name, false, REG_NONE, 0, nullptr};
+    if (RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &old.size) == ERROR_SUCCESS) {
+        old.existed = true;
+        old.data = AllocateBuffer(old.size + 1);
+        if (!old.data || RegQueryValueExA(key, name, nullptr, &old.type, reinterpret_cast<BYTE*>(old.data.get()),
+                                          &old.size) != ERROR_SUCCESS)
+            return false;
+    }
+    return RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+}
+
+// Puts back what the registration changed, last first: a key it created goes, with
+// all it holds; a key that was there keeps what it held before.
+void RestoreRegistry(const PriorRegistry& prior)
+{
+    for (int k = prior.count; k-- > 0;) {
+        const PriorKey& found = prior.keys[k];
+        HKEY opened;
+        if (found.created) {
+            RegDeleteTreeA(found.root, found.subKey);
+        } else if (RegOpenKeyExA(found.root, found.subKey, 0, KEY_SET_VALUE, &opened) == ERROR_SUCCESS) {
+            const UniqueKey key(opened);
+            for (int v = found.count; v-- > 0;) {
+                const PriorValue& old = found.values[v];
+                if (old.existed)
+                    RegSetValueExA(key.get(), old.name, 0, old.type, reinterpret_cast<const BYTE*>(old.data.get()),
+                                   old.size);
+                else
+                    RegDeleteValueA(key.get(), old.name);
+            }
+        }
+    }
+}
+
 // False at the first key or value that cannot be written.
 template <std::size_t N>
-bool WriteTextValues(HKEY root, const char* subKey, const TextValue (&values)[N], char* text)
+bool WriteTextValues(PriorRegistry* prior, HKEY root, const char* subKey, const TextValue (&values)[N], char* text)
 {
-    HKEY created;
-    if (RegCreateKeyA(root, subKey, &created) != ERROR_SUCCESS)
+    UniqueKey key;
+    if (!OpenForWriting(prior, root, subKey, &key))
         return false;
-    UniqueKey key(created);
     for (const TextValue& value : values) {
         const int length = wsprintfA(text, value.format, value.argument);
-        if (RegSetValueExA(key.get(), value.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), length + 1) !=
-            ERROR_SUCCESS)
+        if (!WriteValue(prior, key.get(), value.name, REG_SZ, text, length + 1))
             return false;
     }
     return true;
 }
 
-bool WriteInstallFlag()
+bool WriteInstallFlag(PriorRegistry* prior)
 {
-    HKEY created;
-    if (RegCreateKeyA(HKEY_CURRENT_USER, SettingsKey, &created) != ERROR_SUCCESS)
-        return false;
-    UniqueKey key(created);
-    return RegSetValueExA(key.get(), InstallFlagValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&InstallScope),
-                          sizeof InstallScope) == ERROR_SUCCESS;
+    UniqueKey key;
+    return OpenForWriting(prior, HKEY_CURRENT_USER, SettingsKey, &key) &&
+           WriteValue(prior, key.get(), InstallFlagValue, REG_DWORD, &InstallScope, sizeof InstallScope);
 }
 
 // "InstFlag" is written only for the user who installs: the copy run through the
 // consent prompt may be another account, whose settings are not this user's.
-bool RegisterInstallation(char* text, bool forThisUser)
+bool RegisterInstallation(char* text, bool forThisUser, PriorRegistry* prior)
 {
     const HKEY root = ScopeRoot(InstallScope);
-    return WriteTextValues(root, ToolbarButtonKey, ToolbarButtonValues, text) &&
-           (!forThisUser || WriteInstallFlag()) && WriteTextValues(root, UninstallKey, UninstallValues, text);
-}
-
-// What a failed registration may have written: the next start offers the installer again.
-void UnregisterInstallation()
-{
-    const HKEY root = ScopeRoot(InstallScope);
-    RegDeleteTreeA(root, ToolbarButtonKey);
-    RegDeleteKeyA(root, UninstallKey);
-    RegDeleteKeyValueA(HKEY_CURRENT_USER, SettingsKey, InstallFlagValue);
+    return WriteTextValues(prior, root, ToolbarButtonKey, ToolbarButtonValues, text) &&
+           (!forThisUser || WriteInstallFlag(prior)) && WriteTextValues(prior, root, UninstallKey, UninstallValues, text);
 }
 
 // folder, a backslash unless it ends in one, and name, within MAX_PATH characters.
@@ -266,9 +332,30 @@ ElevatedRun InstallThroughConsent()
     return RunElevated(parameters);
 }
 
+// The install folder, made by the installer with an access list of the scope's, or
+// there before and changed by no one else; the same for a file of ours already in it.
+// A folder that others may change would let them swap what every user runs.
+bool PrepareInstallFolder(const char* destination)
+{
+    const LocalSecurity access =
+        MakeFolderSecurity(InstallScope == ScopeCurrentUser ? FolderAccess::CurrentUser : FolderAccess::AllUsers);
+    SECURITY_ATTRIBUTES security = {sizeof security, access.get(), FALSE};
+    return access && CreateDirectoryTree(InstallFolder, &security, OnlyTrustedMayChange) &&
+           (GetFileAttributesA(destination) == INVALID_FILE_ATTRIBUTES || OnlyTrustedMayChange(destination));
+}
+
+// The staged copy takes the installed file's name, a read-only file there before included.
+bool MoveIntoPlace(const char* staged, const char* destination)
+{
+    const DWORD attributes = GetFileAttributesA(destination);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesA(destination, attributes & ~FILE_ATTRIBUTE_READONLY);
+    return MoveFileExA(staged, destination, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
 // Copies the running executable into InstallFolder and writes the registry entries
 // for InstallScope, "InstFlag" only when forThisUser; false after telling the user,
-// with nothing registered and no file of its own left.
+// with the folder's file and the keys as they were.
 bool InstallProgram(bool forThisUser)
 {
     // A folder without room for its backslash, or for the file name below, cannot
@@ -280,29 +367,35 @@ bool InstallProgram(bool forThisUser)
         ShowWarning(nullptr, IDS_OUT_OF_MEMORY);
         return false;
     }
+    // The work buffer holds the source until it takes each registry text.
     char* source = work.get();
-    if (!GetExecutablePath(source, SourcePathRoom))
-        return FailCopy();
-    char* destination = source + std::strlen(source) + 1;
+    char destination[MAX_PATH];
     std::strcpy(destination, InstallFolder);
-    if (!AppendPathComponent(destination, MAX_PATH, InstalledFileName))
+    if (!GetExecutablePath(source, WorkBufferSize) || !AppendPathComponent(destination, MAX_PATH, InstalledFileName))
+        return FailCopy();
+    // Whatever is installed, "/u" must be able to remove.
+    if (!PrepareInstallFolder(destination) || !CanNameForRemoval(InstallFolder))
         return FailCopy();
 
-    // A folder that cannot be created shows up as a failed copy.
-    CreateDirectoryTree(InstallFolder);
-    // The installed copy started by another user: its file is already in place.
+    // Copied under another name, never read-only: a file there before stays as it was
+    // until everything else has worked. The installed copy started by another user
+    // is in place already.
+    char staged[MAX_PATH];
+    wsprintfA(staged, "%s%s", InstallFolder, StagedFileName);
     const bool copies = !IsSameFile(source, destination);
-    if (copies && !CopyFileA(source, destination, FALSE))
+    if (copies && (!CopyFileA(source, staged, FALSE) || !SetFileAttributesA(staged, FILE_ATTRIBUTE_NORMAL))) {
+        DeleteFileA(staged);
         return FailCopy();
-    if (RegisterInstallation(work.get(), forThisUser))
-        return true;
-    // A registration that fails is a failed installation, with nothing of it left
-    // but the folders; a file that was in place before stays.
-    UnregisterInstallation();
-    if (copies) {
-        wsprintfA(work.get(), "%s%s", InstallFolder, InstalledFileName);
-        DeleteFileA(work.get());
     }
+    PriorRegistry prior = {};
+    const bool registered = RegisterInstallation(work.get(), forThisUser, &prior);
+    if (registered && (!copies || MoveIntoPlace(staged, destination)))
+        return true;
+    RestoreRegistry(prior);
+    if (copies)
+        DeleteFileA(staged);
+    if (registered)
+        return FailCopy();
     ShowWarning(nullptr, IDS_REGISTER_FAILED);
     return false;
 }
@@ -337,13 +430,15 @@ bool RunInstallerIfNeeded()
             continue;
         case ElevatedRun::Failed:
             return false;   // the copy told the user
-        case ElevatedRun::NotStarted:
+        case ElevatedRun::Untold:
             return FailCopy();
-        case ElevatedRun::Succeeded:
-            if (WriteInstallFlag())
+        case ElevatedRun::Succeeded: {
+            PriorRegistry prior = {};
+            if (WriteInstallFlag(&prior))
                 return true;
             ShowWarning(nullptr, IDS_REGISTER_FAILED);
             return false;
+        }
         }
     }
 }

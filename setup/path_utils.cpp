@@ -38,17 +38,15 @@ bool FindPathRootEnd(const char* path, const char** rootEnd)
     return false;
 }
 
-// True when path names an existing file or folder; isDirectory, when given, tells which.
-bool PathExists(const char* path, bool* isDirectory)
+// Creates folder with security unless it is there. One that was there, or appeared
+// since the look, must be a folder that accept takes.
+bool MakeFolder(const char* folder, SECURITY_ATTRIBUTES* security, bool (*accept)(const char*))
 {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path, &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return false;
-    if (isDirectory)
-        *isDirectory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    FindClose(search);
-    return true;
+    if (GetFileAttributesA(folder) == INVALID_FILE_ATTRIBUTES && CreateDirectoryA(folder, security))
+        return true;
+    const DWORD attributes = GetFileAttributesA(folder);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           (!accept || accept(folder));
 }
 
 // The runtime's test knows the code page; bytes of 0x80 and up are never blank.
@@ -77,13 +75,13 @@ bool ReadFileIdentity(const char* path, BY_HANDLE_FILE_INFORMATION* identity)
 
 } // namespace
 
-bool IsSameFile(const char* first, const char* second)
+bool IsSameFile(const char* first, const char* second, bool singleName)
 {
     BY_HANDLE_FILE_INFORMATION a;
     BY_HANDLE_FILE_INFORMATION b;
     return ReadFileIdentity(first, &a) && ReadFileIdentity(second, &b) &&
            a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
-           a.nFileIndexLow == b.nFileIndexLow;
+           a.nFileIndexLow == b.nFileIndexLow && (!singleName || a.nNumberOfLinks == 1);
 }
 
 void TrimWhiteSpace(char* text)
@@ -123,7 +121,7 @@ bool AppendPathComponent(char* path, unsigned size, const char* component)
     return true;
 }
 
-bool CreateDirectoryTree(const char* path)
+bool CreateDirectoryTree(const char* path, SECURITY_ATTRIBUTES* security, bool (*acceptExisting)(const char*))
 {
     const std::size_t length = std::strlen(path);
     HeapBuffer copy = AllocateBuffer(length + 1);
@@ -149,13 +147,8 @@ bool CreateDirectoryTree(const char* path)
             return *at == '\0';   // a trailing backslash ends the walk; two in a row fail
         const char kept = *at;
         *at = '\0';
-        bool isDirectory = false;
-        if (PathExists(copy.get(), &isDirectory)) {
-            if (!isDirectory)
-                return false;
-        } else if (!CreateDirectoryA(copy.get(), nullptr)) {
+        if (!MakeFolder(copy.get(), security, acceptExisting))
             return false;
-        }
         *at = kept;
         if (kept == '\0')
             return true;
@@ -191,11 +184,41 @@ bool GetExecutablePath(char* path, DWORD size, UINT codePage)
 
 bool IsFullPath(const char* path)
 {
+    // Behind the root: "C:\", or "\\server\share\" (not a device path such as "\\?\").
+    const char* below;
     const char letter = static_cast<char>(path[0] | 0x20);
-    if (letter >= 'a' && letter <= 'z' && path[1] == ':')
-        return path[2] == '\\';
-    if (path[0] != '\\' || path[1] != '\\' || path[2] == '\\' || path[2] == '\0')
+    if (letter >= 'a' && letter <= 'z' && path[1] == ':' && path[2] == '\\') {
+        below = path + 3;
+    } else {
+        if (path[0] != '\\' || path[1] != '\\' || path[2] == '\\' || path[2] == '?' || path[2] == '.' ||
+            path[2] == '\0')
+            return false;
+        const char* serverEnd = FindBackslash(path + 2);
+        const char* shareEnd = serverEnd && serverEnd[1] != '\\' ? FindBackslash(serverEnd + 1) : nullptr;
+        if (!shareEnd)
+            return false;
+        below = shareEnd + 1;
+    }
+    // At least one folder below the root, each named as Windows takes it: it drops a
+    // name's trailing dots and blanks, so "..", "." or "Tools." would name the folder
+    // above, the one before or another one, whose whole content a removal would take.
+    if (*below == '\0')
         return false;
-    const char* serverEnd = FindBackslash(path + 2);
-    return serverEnd && serverEnd[1] != '\\' && serverEnd[1] != '\0';
+    for (const char* name = below; *name != '\0';) {
+        const char* end = FindBackslash(name);
+        const std::size_t length = end ? static_cast<std::size_t>(end - name) : std::strlen(name);
+        if (length == 0 || name[length - 1] == '.' || name[length - 1] == ' ')
+            return false;
+        name += length + (end ? 1 : 0);
+    }
+    return true;
+}
+
+bool NameInCodePage(const wchar_t* path, UINT codePage, char* text, int size)
+{
+    if (ConvertExactly(path, codePage, text, size))
+        return true;
+    wchar_t shortPath[MAX_PATH];
+    const DWORD length = GetShortPathNameW(path, shortPath, MAX_PATH);
+    return length != 0 && length < MAX_PATH && ConvertExactly(shortPath, codePage, text, size);
 }

@@ -14,8 +14,10 @@ bool EnsureTrailingBackslash(char* path, unsigned size);
 // false when the result does not fit in size bytes.
 bool AppendPathComponent(char* path, unsigned size, const char* component);
 
-// Creates every missing folder of path, level by level; true when all exist now.
-bool CreateDirectoryTree(const char* path);
+// Creates every missing folder of path, level by level, with security; true when all
+// exist now and every folder that was there already is one acceptExisting takes.
+bool CreateDirectoryTree(const char* path, SECURITY_ATTRIBUTES* security = nullptr,
+                         bool (*acceptExisting)(const char* folder) = nullptr);
 
 // The last backslash in text; nullptr when there is none. A trail byte of a
 // double-byte character is never taken for one.
@@ -31,10 +33,15 @@ bool ConvertExactly(const wchar_t* wide, UINT codePage, char* text, int size);
 // be written exactly there, since either would name another file.
 bool GetExecutablePath(char* path, DWORD size, UINT codePage = CP_ACP);
 
-// True when both paths name one existing file: volume and file index name a file
-// whatever the spelling (case, short names, links).
-bool IsSameFile(const char* first, const char* second);
+// path in codePage as above, or else by its short (8.3) name, which the volume may have.
+bool NameInCodePage(const wchar_t* path, UINT codePage, char* text, int size);
 
-// A drive letter with its backslash ("C:\") or a network root ("\\server\share"):
-// anything else would be taken relative to wherever the program was started.
+// True when both paths name one existing file: volume and file index name a file
+// whatever the spelling (case, short names, links). With singleName, only when that
+// file has no other name (a second hard link) either.
+bool IsSameFile(const char* first, const char* second, bool singleName = false);
+
+// A folder below a drive root ("C:\Tools") or a share ("\\server\share\Tools"). A root
+// itself is refused, and so is a relative path, which would be taken from wherever the
+// program was started, and a folder name that Windows would read otherwise.
 bool IsFullPath(const char* path);

@@ -4,6 +4,7 @@
 
 #include <shlobj.h>
 
+#include <filesystem>
 #include <functional>
 
 namespace {
@@ -121,10 +122,13 @@ TEST_CASE("a first start from a download folder installs where asked, opens, and
         // While it is the default, the folder follows the scope (Current user needs no rights); a typed one stays.
         CHECK((Text(edit) == folder && SendDlgItemMessageA(dialog, IDC_ALL_USERS, BM_GETCHECK, 0, 0) == BST_CHECKED));
         CHECK((choose(IDC_CURRENT_USER) == std::string(local) + "\\Programs\\BRDL" && choose(IDC_ALL_USERS) == folder));
-        // Without its backslash it would be taken relative to wherever the program started.
-        SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("C:BRDL"));
-        Press(dialog, IDOK);
-        CHECK(AnswerMessage(run, IDOK) == "You must enter a folder where this program will be installed.");
+        // Without its backslash it would be taken relative to wherever the program started; a removal would take
+        // all of a root.
+        for (const char* refused : {"C:\\", "C:BRDL"}) {
+            SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(refused));
+            Press(dialog, IDOK);
+            CHECK(AnswerMessage(run, IDOK) == "You must enter a folder where this program will be installed.");
+        }
         CHECK((choose(IDC_CURRENT_USER) == "C:BRDL" && choose(IDC_ALL_USERS) == "C:BRDL"));
         SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>((" \t" + folder + "  ").c_str()));   // trimmed
         Press(dialog, IDOK);
@@ -143,43 +147,89 @@ TEST_CASE("a first start from a download folder installs where asked, opens, and
     CHECK_FALSE(Exists("C:\\planted-dll-loaded"));
 }
 
-TEST_CASE("a removal takes exactly the program, its folder and its keys, whatever their names, or nothing")
+// The uninstall scripts' own folders under the Windows folder's Temp.
+std::vector<std::filesystem::path> ScriptFolders()
 {
-    // A blank and an ë, as a user name may give.
-    const std::string temp = u8"C:\\Temp Zoë", script = temp + "\\__UNINST.BAT";
+    std::vector<std::filesystem::path> folders;
+    for (const auto& entry : std::filesystem::directory_iterator("C:\\windows\\Temp"))
+        if (entry.path().filename().string().starts_with("BRDL"))
+            folders.push_back(entry.path());
+    return folders;
+}
+
+bool ScriptLeft()
+{
+    const auto folders = ScriptFolders();
+    return std::any_of(folders.begin(), folders.end(), [](const auto& f) { return exists(f / "__UNINST.BAT"); });
+}
+
+TEST_CASE("a removal takes exactly the registered program, its folder and its keys, whatever their names, or nothing")
+{
+    const std::string ask = "Delete BRDL files and all program settings saved to registry?";
+    const std::string cannot = "BRDL cannot be removed from this folder.";
     const char* entry = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\BRDL";
-    CreateDirectoryW(Wide(temp).c_str(), nullptr);
-    SetEnvironmentVariableW(L"TMP", Wide(temp).c_str());
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, entry);   // the first start's
-    // Whether the file is read-only, whether it can be removed (a full-width quotation mark and ampersand have
-    // look-alikes in the 8-bit code pages that would run a command), whether the copy installed it for all users.
-    const struct { const char* folder; const char* argument; bool readOnly, removable, allUsers; } cases[] = {
-        {u8"C:\\100% Tools &^()! Zoë", " /u", false, true, false}, {"C:\\Kept", " /U", true, true, false},
-        {u8"C:\\x＂&mkdir PWNED&＂y", " /u", false, false, false},
-        {"C:\\Program Files\\Brindle Tools", " /BrdlRemoveAllUsers", false, true, true},
-        {"C:\\Program Files\\Brindle Tools", " /u", false, true, true}};
+    // folder: where it is installed, from a read-only source, for the current user or all users; runFrom: the folder
+    // of the copy started with argument; held: the installed file held open without delete sharing.
+    const struct {
+        const char* folder; bool allUsers; const char* runFrom; const char* argument; bool held; std::string outcome;
+    } cases[] = {
+        {"C:\\100% Tools &^()! Zo\u00eb", false, nullptr, " /u", false, "123; file gone; folder gone; entry gone"},
+        {"C:\\Program Files\\S\u00e3o Tools", true, nullptr, " /BrdlRemoveAllUsers", false,
+         "quiet; file gone; folder gone; entry gone"},   // no OEM ã: by its short name
+        {"C:\\Program Files\\Brindle Tools", true, nullptr, " /U", false, "123; file gone; folder gone; entry gone"},
+        {"C:\\Kept", false, nullptr, " /u", true, "123; file kept; folder kept; entry gone"},
+        {"C:\\Real", false, "C:\\Other", " /u", false, "125; file kept; folder kept; entry kept"},
+        {"C:\\Real", true, "C:\\Other", " /u", false, "125; file kept; folder kept; entry kept"},
+        {"C:\\Real", true, "C:\\Other", " /BrdlRemoveAllUsers", false, "125; file kept; folder kept; entry kept"},
+        // Full-width quotation marks: the 8-bit look-alikes in the entry would run a command.
+        {"C:\\x\uff02&mkdir PWNED&\uff02y", false, nullptr, " /u", false, "125; file kept; folder kept; entry kept"},
+    };
     for (const auto& c : cases) {
         const std::string exe = std::string(c.folder) + "\\brdl.EXE";
-        CAPTURE(&c - cases);
+        const HKEY root = c.allUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+        CAPTURE(exe);
         RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Talvane");
+        WriteDword(HKEY_CURRENT_USER, "Software\\Talvane", "Another program's", 1);
+        for (const auto& folder : ScriptFolders())
+            std::filesystem::remove_all(folder);
+        WriteDword(HKEY_CURRENT_USER, "Software\\Talvane\\BRDL", "InstFlag", c.allUsers ? 1 : 2);
         if (c.allUsers) {
-            CHECK(Brdl(BRDL_EXE, " /BrdlInstallAllUsers \"" + std::string(c.folder) + "\"").Ends());
-            CHECK((Exists(exe) && KeyExists(HKEY_LOCAL_MACHINE, entry) && !KeyExists(HKEY_CURRENT_USER, "Software\\Talvane")));
+            REQUIRE(CopyTo(BRDL_EXE, "C:\\Read-only\\brdl.exe"));
+            SetFileAttributesA("C:\\Read-only\\brdl.exe", FILE_ATTRIBUTE_READONLY);
+            CHECK(Brdl("C:\\Read-only\\brdl.exe", " /BrdlInstallAllUsers \"" + std::string(c.folder) + "\"").Ends());
+            SetFileAttributesA("C:\\Read-only\\brdl.exe", FILE_ATTRIBUTE_NORMAL);
         } else {
             REQUIRE(CopyTo(BRDL_EXE, exe));
-            SetFileAttributesW(Wide(exe).c_str(), c.readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
-            WriteDword(HKEY_CURRENT_USER, "Software\\Talvane\\BRDL", "InstFlag", 2);
+            const std::wstring command = L"\"" + Wide(exe) + L"\" /u";
+            RegSetKeyValueW(root, Wide(entry).c_str(), L"UninstallString", REG_SZ, command.c_str(),
+                            2 * command.size() + 2);
         }
-        Brdl run(exe, c.argument);
-        if (c.argument[2] != 'B')
-            CHECK(AnswerMessage(run, IDYES) == "Delete BRDL files and all program settings saved to registry?");
-        if (!c.removable)
-            CHECK(AnswerMessage(run, IDOK) == "BRDL cannot be removed from this folder.");
-        CHECK(run.Ends());
-        CHECK((KeyExists(HKEY_CURRENT_USER, "Software\\Talvane") == !c.removable && !KeyExists(HKEY_LOCAL_MACHINE, entry)));
+        REQUIRE(Exists(exe));
+        if (c.runFrom)
+            CopyTo(BRDL_EXE, std::string(c.runFrom) + "\\brdl.exe");
+        HANDLE held = c.held ? CreateFileW(Wide(exe).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                           0, nullptr)
+                             : nullptr;
+        Brdl run(c.runFrom ? std::string(c.runFrom) + "\\brdl.exe" : exe, c.argument);
+        std::string outcome;
+        for (HWND box; (box = run.Window("Brindle", 0xFFFF));) {
+            const std::string text = Text(GetDlgItem(box, 0xFFFF));
+            outcome += (outcome.empty() ? "" : " ") + (text == ask ? "123" : text == cannot ? "125" : text);
+            Press(box, text == ask ? IDYES : IDOK);
+            WaitUntil([&] { return !IsWindow(box); });
+        }
+        outcome = outcome.empty() ? "quiet" : outcome;
+        run.Ends();
         // The script ends by deleting itself: within a minute and a half, also when it gave up.
-        CHECK(WaitUntil([&] { return !Exists(script); }, 90000));
-        CHECK((Exists(exe) == (c.readOnly || !c.removable) && Exists(c.folder) == (c.readOnly || !c.removable)));
+        CHECK(WaitUntil([&] { return !ScriptLeft(); }, 90000));
+        CloseHandle(held);
+        outcome += Exists(exe) ? "; file kept" : "; file gone";
+        outcome += Exists(c.folder) ? "; folder kept" : "; folder gone";
+        outcome += KeyExists(root, entry) ? "; entry kept" : "; entry gone";
+        CHECK(outcome == c.outcome);
+        CHECK(DwordValue(HKEY_CURRENT_USER, "Software\\Talvane", "Another program's") == 1);
+        RegDeleteTreeA(root, entry);
     }
     CHECK_FALSE(Exists("C:\\windows\\system32\\PWNED"));   // where the script runs
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "app/resource.h"
+
 namespace {
 
 MessageBoxCatcher* g_catcher;
@@ -40,4 +42,14 @@ MessageBoxCatcher::MessageBoxCatcher(int pressed)
 size_t MessageBoxCatcher::CountOf(UINT id) const
 {
     return std::count_if(caught.begin(), caught.end(), [id](const CaughtMessage& box) { return box.text == MessageText(id); });
+}
+
+std::string MessageBoxCatcher::Shown() const
+{
+    std::string ids;
+    for (const CaughtMessage& box : caught)
+        for (UINT id = IDS_NO_ZONE_MANAGER; id <= IDS_REGISTER_FAILED && !box.text.empty(); ++id)
+            if (box.text == MessageText(id))
+                ids += (ids.empty() ? "" : " ") + std::to_string(id);
+    return ids;
 }

@@ -23,7 +23,28 @@ LONG WINAPI DenyMachineKeys(HKEY root, LPCSTR subKey, DWORD options, REGSAM acce
 {
     if (root == HKEY_LOCAL_MACHINE && (access & KEY_CREATE_SUB_KEY) && g_token->limited && !g_token->elevated)
         return ERROR_ACCESS_DENIED;
+    g_token->copyUsedUserKeys |= g_token->elevated && root == HKEY_CURRENT_USER;
+    if (g_token->keptKey && subKey && std::strcmp(subKey, g_token->keptKey) == 0 && (access & DELETE))
+        return ERROR_ACCESS_DENIED;
     return PLATFORM("advapi32", RegOpenKeyExA)(root, subKey, options, access, key);
+}
+
+LONG WINAPI CreateKey(HKEY root, LPCSTR subKey, DWORD reserved, LPSTR type, DWORD options, REGSAM access,
+                      SECURITY_ATTRIBUTES* security, PHKEY key, DWORD* disposition)
+{
+    g_token->copyUsedUserKeys |= g_token->elevated && root == HKEY_CURRENT_USER;
+    if (g_token->refusedKey && std::strcmp(subKey, g_token->refusedKey) == 0)
+        return ERROR_ACCESS_DENIED;
+    return PLATFORM("advapi32", RegCreateKeyExA)(root, subKey, reserved, type, options, access, security, key,
+                                                 disposition);
+}
+
+BOOL WINAPI AnswerToken(HANDLE token, TOKEN_INFORMATION_CLASS asked, void* answer, DWORD size, DWORD* needed)
+{
+    if (asked != TokenElevation)
+        return PLATFORM("advapi32", GetTokenInformation)(token, asked, answer, size, needed);
+    static_cast<TOKEN_ELEVATION*>(answer)->TokenIsElevated = !g_token->limited || g_token->elevated;
+    return TRUE;
 }
 
 // As WinMain runs the switches, then a process that ends with the result.
@@ -37,11 +58,11 @@ BOOL WINAPI AnswerConsent(SHELLEXECUTEINFOA* run)
         return FALSE;
     }
     g_token->elevated = true;   // the copy's part may write the machine's keys
-    const std::string folder = std::strchr(run->lpParameters, '"') ? std::strchr(run->lpParameters, '"') + 1 : "";
+    std::string folder = std::strchr(run->lpParameters, '"') ? std::strchr(run->lpParameters, '"') + 1 : "";
+    folder = folder.substr(0, folder.size() ? folder.size() - 1 : 0);   // without its closing quote
+    const bool done = answer == Run && (folder.empty() ? RemoveForAllUsers() : InstallForAllUsers(folder.c_str()));
     if (answer == Run)
-        answer = folder.empty() ? !RemoveForAllUsers() : !InstallForAllUsers(folder.substr(0, folder.size() - 1).c_str());
-    if (!folder.empty() && KeyExists(HKEY_CURRENT_USER, "Software\\Talvane"))
-        g_token->started += "wrote HKEY_CURRENT_USER|";   // the copy's may be another account's
+        answer = done ? CopySucceeded : CopyFailedAndTold;
     g_token->elevated = false;
     wchar_t line[32];
     wsprintfW(line, L"cmd /d /c exit %d", answer);
@@ -56,10 +77,11 @@ BOOL WINAPI AnswerConsent(SHELLEXECUTEINFOA* run)
 
 } // namespace
 
-ProcessContext::ProcessContext(std::wstring path, std::vector<int> consent)
-    : exe(std::move(path)), answers(std::move(consent)), limited(!answers.empty()),
+ProcessContext::ProcessContext(std::wstring path, std::vector<int> consent, bool limitedToken)
+    : exe(std::move(path)), answers(std::move(consent)), limited(limitedToken || !answers.empty()),
       exePath("kernel32", "GetModuleFileNameW", ReportExe), probe("advapi32", "RegOpenKeyExA", DenyMachineKeys),
-      shell("shell32", "ShellExecuteExA", AnswerConsent)
+      shell("shell32", "ShellExecuteExA", AnswerConsent), token("advapi32", "GetTokenInformation", AnswerToken),
+      create("advapi32", "RegCreateKeyExA", CreateKey)
 {
     g_token = this;
 }

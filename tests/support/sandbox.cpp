@@ -68,7 +68,7 @@ void WriteDword(HKEY root, const char* subKey, const char* name, DWORD value)
 
 std::string ReadBytes(const std::string& path)
 {
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(std::filesystem::path(Wide(path)), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
@@ -78,5 +78,17 @@ std::wstring Wide(const std::string& utf8)
     wide.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], static_cast<int>(wide.size())) - 1);
     return wide;
 }
+
+static std::string Convert(const std::string& text, UINT from, UINT to)
+{
+    wchar_t wide[2 * MAX_PATH] = L"";
+    char converted[4 * MAX_PATH] = "";
+    MultiByteToWideChar(from, 0, text.c_str(), -1, wide, 2 * MAX_PATH);
+    WideCharToMultiByte(to, 0, wide, -1, converted, sizeof converted, nullptr, nullptr);
+    return converted;
+}
+
+std::string Ansi(const std::string& utf8) { return Convert(utf8, CP_UTF8, CP_ACP); }
+std::string Utf8(const std::string& ansi) { return Convert(ansi, CP_ACP, CP_UTF8); }
 
 bool Exists(const std::string& path) { return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }

@@ -26,6 +26,8 @@ DWORD DwordValue(HKEY root, const char* subKey, const char* name);   // ~0u unle
 void WriteDword(HKEY root, const char* subKey, const char* name, DWORD value);   // creates the key
 
 std::string ReadBytes(const std::string& path);   // "" when missing
-// Paths in UTF-8, so that a test can name any file.
+// Paths in UTF-8, so that a test can name any file; Ansi and Utf8 convert to and from the 8-bit API's code page.
 std::wstring Wide(const std::string& utf8);
+std::string Ansi(const std::string& utf8);
+std::string Utf8(const std::string& ansi);
 bool Exists(const std::string& path);
