@@ -52,24 +52,23 @@ bool RaiseRunningInstance()
     return true;
 }
 
-// The copy started through the consent prompt, by the switches exactly as they are
-// written for it, does the machine-wide part alone: no running instance is raised,
-// no install gate, no main dialog. Its exit code tells the first process how it went.
+// The copy started through the consent prompt does the machine-wide part alone: no
+// running instance is raised, no install gate, no main dialog. Its exit code tells
+// the first process how it went.
 bool RunAllUsersPart(char* commandLine, int* exitCode)
 {
-    constexpr std::size_t prefix = sizeof InstallSwitch - 1;
-    const std::size_t length = std::strlen(commandLine);
-    if (std::strcmp(commandLine, RemoveSwitch) == 0) {
+    const char* folder = nullptr;
+    switch (ReadAllUsersPart(commandLine, &folder)) {
+    case AllUsersPart::Install:
+        *exitCode = InstallForAllUsers(folder) ? CopySucceeded : CopyFailedAndTold;
+        return true;
+    case AllUsersPart::Remove:
         *exitCode = RemoveForAllUsers() ? CopySucceeded : CopyFailedAndTold;
         return true;
+    case AllUsersPart::None:
+        break;
     }
-    // The install switch, a blank and the folder in double quotes.
-    if (std::strncmp(commandLine, InstallSwitch, prefix) != 0 || length < prefix + 3 ||
-        std::strncmp(commandLine + prefix, " \"", 2) != 0 || commandLine[length - 1] != '"')
-        return false;
-    commandLine[length - 1] = '\0';
-    *exitCode = InstallForAllUsers(commandLine + prefix + 2) ? CopySucceeded : CopyFailedAndTold;
-    return true;
+    return false;
 }
 
 bool WantsUninstall(const char* commandLine)

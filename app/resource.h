@@ -1,6 +1,9 @@
 // Resource and control ids shared by the .rc script and the code.
 #pragma once
 
+// Controls that no code looks up
+#define IDC_STATIC           -1
+
 // Icons
 #define IDI_PROGRAM          1
 #define IDI_TOOLBAR_NORMAL   2

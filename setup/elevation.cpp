@@ -1,12 +1,17 @@
 #include "setup/elevation.h"
 
 #include <shellapi.h>
+#include <cstring>
 
 #include "setup/path_utils.h"
 
 namespace {
 
 constexpr char MachineUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+// The copy's switches: the install switch, a blank and the folder in double quotes;
+// the removal switch alone. Neither holds "/u" or "/U".
+constexpr char InstallSwitch[] = "/BrdlInstallAllUsers";
+constexpr char RemoveSwitch[] = "/BrdlRemoveAllUsers";
 
 } // namespace
 
@@ -33,10 +38,11 @@ bool IsElevated()
     return read && elevation.TokenIsElevated;
 }
 
-ElevatedRun RunElevated(const char* parameters)
+ElevatedRun RunElevated(const char* folder)
 {
     char exePath[MAX_PATH];
-    if (!GetExecutablePath(exePath, sizeof exePath))
+    char parameters[AllUsersPartSize];
+    if (!GetExecutablePath(exePath, sizeof exePath) || !WriteAllUsersPart(folder, parameters))
         return ElevatedRun::Untold;
     SHELLEXECUTEINFOA run = {};
     run.cbSize = sizeof run;
@@ -60,4 +66,31 @@ ElevatedRun RunElevated(const char* parameters)
         return ElevatedRun::Failed;
     }
     return ElevatedRun::Untold;
+}
+
+bool WriteAllUsersPart(const char* folder, char (&parameters)[AllUsersPartSize])
+{
+    static_assert(sizeof InstallSwitch + sizeof " \"\"" + MAX_PATH <= AllUsersPartSize, "any folder fits");
+    if (folder && std::strlen(folder) >= MAX_PATH)
+        return false;
+    if (folder)
+        wsprintfA(parameters, "%s \"%s\"", InstallSwitch, folder);
+    else
+        std::strcpy(parameters, RemoveSwitch);
+    return true;
+}
+
+AllUsersPart ReadAllUsersPart(char* commandLine, const char** folder)
+{
+    constexpr std::size_t prefix = sizeof InstallSwitch - 1;
+    const std::size_t length = std::strlen(commandLine);
+    if (std::strcmp(commandLine, RemoveSwitch) == 0)
+        return AllUsersPart::Remove;
+    // The install switch, a blank and the folder in double quotes.
+    if (std::strncmp(commandLine, InstallSwitch, prefix) != 0 || length < prefix + 3 ||
+        std::strncmp(commandLine + prefix, " \"", 2) != 0 || commandLine[length - 1] != '"')
+        return AllUsersPart::None;
+    commandLine[length - 1] = '\0';
+    *folder = commandLine + prefix + 2;
+    return AllUsersPart::Install;
 }

@@ -5,12 +5,6 @@
 #pragma once
 #include <windows.h>
 
-// The switches of that copy, only as RunElevated's callers write them: the install
-// switch, a blank and the folder in double quotes; the removal switch alone. Neither
-// holds "/u" or "/U".
-constexpr char InstallSwitch[] = "/BrdlInstallAllUsers";
-constexpr char RemoveSwitch[] = "/BrdlRemoveAllUsers";
-
 // False when writing the machine's keys needs elevation: this process may not
 // create a key in the machine's list of installed programs.
 bool CanWriteMachineKeys();
@@ -30,6 +24,18 @@ enum class ElevatedRun {
 // True when this process holds an administrator's full token (elevated, or UAC off).
 bool IsElevated();
 
-// Starts the running executable with parameters through the consent prompt and
-// waits for it to end.
-ElevatedRun RunElevated(const char* parameters);
+// Starts the running executable through the consent prompt for the machine-wide
+// part, installing into folder or, without one, removing; waits for it to end.
+ElevatedRun RunElevated(const char* folder);
+
+enum class AllUsersPart { None, Install, Remove };
+
+// The parameters of the copy for installing into folder or, without one, removing;
+// false when folder does not fit.
+constexpr int AllUsersPartSize = MAX_PATH + 32;
+bool WriteAllUsersPart(const char* folder, char (&parameters)[AllUsersPartSize]);
+
+// The part a command line asks of a copy started by RunElevated, read only exactly as
+// RunElevated writes it; for Install, *folder points into commandLine, whose closing
+// quote is cut.
+AllUsersPart ReadAllUsersPart(char* commandLine, const char** folder);

@@ -29,32 +29,47 @@ constexpr wchar_t BrowseTitle[] = L"Select folder to install to:";
 // The running executable's path; afterwards each registry text in turn.
 constexpr DWORD WorkBufferSize = 780;
 
-// A REG_SZ value: format with at most one %s, filled with argument.
+// The toolbar's icon values spell the file name in lower case, as they always have.
+struct LowerCaseName {
+    char text[sizeof InstalledFileName];
+};
+constexpr LowerCaseName LowerCase(const char (&name)[sizeof InstalledFileName])
+{
+    LowerCaseName lower = {};
+    for (std::size_t i = 0; i < sizeof InstalledFileName; ++i)
+        lower.text[i] = name[i] >= 'A' && name[i] <= 'Z' ? static_cast<char>(name[i] - 'A' + 'a') : name[i];
+    return lower;
+}
+constexpr LowerCaseName IconFileName = LowerCase(InstalledFileName);
+
+// A REG_SZ value: format, filled with as much as it asks for, in this order: the
+// install folder, the installed file's name (lower case for the icons) and, for
+// the toolbar button's icons, the executable's icon resource named.
 struct TextValue {
     const char* name;
     const char* format;
-    const char* argument;
+    int icon = 0;
 };
 
 constexpr TextValue ToolbarButtonValues[] = {
-    {"ButtonText", "%s", ProductTitle},
-    {"CLSID", "%s", "{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}"},
-    {"Default Visible", "%s", "Yes"},
-    {"Exec", "%sbrdl.EXE", InstallFolder},
-    {"HotIcon", "%sbrdl.exe,3", InstallFolder},
-    {"Icon", "%sbrdl.exe,2", InstallFolder},
+    {"ButtonText", ProductTitle},
+    {"CLSID", "{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}"},
+    {"Default Visible", "Yes"},
+    {"Exec", "%s%s"},
+    {"HotIcon", "%s%s,%d", IDI_TOOLBAR_HOT},
+    {"Icon", "%s%s,%d", IDI_TOOLBAR_NORMAL},
 };
 
 constexpr TextValue UninstallValues[] = {
-    {"DisplayIcon", "%sbrdl.EXE", InstallFolder},
-    {"DisplayName", "%s", ProductTitle},
-    {"UninstallString", "\"%sbrdl.EXE\" /u", InstallFolder},
+    {"DisplayIcon", "%s%s"},
+    {"DisplayName", ProductTitle},
+    {"UninstallString", "\"%s%s\" /u"},
 };
 
 // The longest text is the uninstall command around a folder of MAX_PATH bytes;
 // wsprintfA writes at most 1024.
-static_assert(sizeof "\"brdl.EXE\" /u" + MAX_PATH <= 1024, "registry texts fit wsprintfA");
-static_assert(sizeof "\"brdl.EXE\" /u" + MAX_PATH <= WorkBufferSize, "registry texts fit the work buffer");
+constexpr std::size_t LongestText = MAX_PATH + sizeof InstalledFileName + sizeof "\"\" /u";
+static_assert(LongestText <= 1024 && LongestText <= WorkBufferSize, "registry texts fit wsprintfA and the work buffer");
 
 // Reads "InstFlag" into 4 bytes, whatever its type; false when it cannot.
 bool ReadInstallFlag(DWORD* flag)
@@ -136,7 +151,7 @@ void RestoreRegistry(const PriorRegistry& prior)
         const PriorKey& found = prior.keys[k];
         HKEY opened;
         if (found.created) {
-            RegDeleteTreeA(found.root, found.subKey);
+            DeleteKeyTree(found.root, found.subKey);
         } else if (RegOpenKeyExA(found.root, found.subKey, 0, KEY_SET_VALUE, &opened) == ERROR_SUCCESS) {
             const UniqueKey key(opened);
             for (int v = found.count; v-- > 0;) {
@@ -159,7 +174,8 @@ bool WriteTextValues(PriorRegistry* prior, HKEY root, const char* subKey, const 
     if (!OpenForWriting(prior, root, subKey, &key))
         return false;
     for (const TextValue& value : values) {
-        const int length = wsprintfA(text, value.format, value.argument);
+        const int length = wsprintfA(text, value.format, InstallFolder,
+                                     value.icon ? IconFileName.text : InstalledFileName, value.icon);
         if (!WriteValue(prior, key.get(), value.name, REG_SZ, text, length + 1))
             return false;
     }
@@ -323,15 +339,6 @@ INT_PTR CALLBACK InstallDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     return FALSE;
 }
 
-// The folder's installation done by a copy of this executable run through the
-// consent prompt, which may write the machine's keys.
-ElevatedRun InstallThroughConsent()
-{
-    char parameters[sizeof InstallSwitch + MAX_PATH + 3];
-    wsprintfA(parameters, "%s \"%s\"", InstallSwitch, InstallFolder);
-    return RunElevated(parameters);
-}
-
 // The install folder, made by the installer with an access list of the scope's, or
 // there before and changed by no one else; the same for a file of ours already in it.
 // A folder that others may change would let them swap what every user runs.
@@ -425,7 +432,7 @@ bool RunInstallerIfNeeded()
             return false;
         if (InstallScope == ScopeCurrentUser || CanWriteMachineKeys())
             return InstallProgram(true);
-        switch (InstallThroughConsent()) {
+        switch (RunElevated(InstallFolder)) {
         case ElevatedRun::Declined:
             continue;
         case ElevatedRun::Failed:

@@ -100,30 +100,6 @@ std::size_t ComposeUninstallScript(const char* exePath, const char* scriptPath, 
     return AppendLine(script, length, RemoveFolderFormat, scriptFolder);
 }
 
-// Deletes subKey of root with all its subkeys, depth first; ERROR_SUCCESS, or the
-// first error met.
-LONG DeleteKeyTree(HKEY root, const char* subKey)
-{
-    HKEY opened;
-    const LONG openError = RegOpenKeyExA(root, subKey, 0, KEY_ALL_ACCESS, &opened);
-    if (openError != ERROR_SUCCESS)
-        return openError;
-    UniqueKey key(opened);
-    for (;;) {
-        // Always the first subkey: the one handled before is gone. Each level has its own name.
-        char name[MAX_PATH];
-        DWORD nameSize = sizeof name;
-        FILETIME written;
-        if (RegEnumKeyExA(key.get(), 0, name, &nameSize, nullptr, nullptr, nullptr, &written) != ERROR_SUCCESS) {
-            key.reset();
-            return RegDeleteKeyA(root, subKey);
-        }
-        const LONG error = DeleteKeyTree(key.get(), name);
-        if (error != ERROR_SUCCESS)
-            return error;
-    }
-}
-
 bool IsGone(LONG deletion)
 {
     return deletion == ERROR_SUCCESS || deletion == ERROR_FILE_NOT_FOUND;
@@ -406,7 +382,7 @@ Registration ReadRegistration(HKEY root, char (&registered)[MAX_PATH])
     if (RegOpenKeyExA(root, UninstallKey, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
         return Registration::None;
     const UniqueKey key(opened);
-    // "\"folder\\brdl.EXE\" /u", as the installer writes it, and nothing else.
+    // "\"<folder and file>\" /u", as the installer writes it, and nothing else.
     char command[MAX_PATH + sizeof "\"\" /u"];
     DWORD size = sizeof command;
     if (RegGetValueA(key.get(), nullptr, "UninstallString", RRF_RT_REG_SZ, nullptr, command, &size) != ERROR_SUCCESS)
@@ -427,7 +403,7 @@ Registration ReadRegistration(HKEY root, char (&registered)[MAX_PATH])
 // prompt; this user's settings go once it has done so. Declined: nothing goes.
 void RemoveThroughConsent()
 {
-    switch (RunElevated(RemoveSwitch)) {
+    switch (RunElevated(nullptr)) {
     case ElevatedRun::Succeeded:
         RemoveUserSettings();
         break;
@@ -441,6 +417,28 @@ void RemoveThroughConsent()
 }
 
 } // namespace
+
+LONG DeleteKeyTree(HKEY root, const char* subKey)
+{
+    HKEY opened;
+    const LONG openError = RegOpenKeyExA(root, subKey, 0, KEY_ALL_ACCESS, &opened);
+    if (openError != ERROR_SUCCESS)
+        return openError;
+    UniqueKey key(opened);
+    for (;;) {
+        // Always the first subkey: the one handled before is gone. Each level has its own name.
+        char name[MAX_PATH];
+        DWORD nameSize = sizeof name;
+        FILETIME written;
+        if (RegEnumKeyExA(key.get(), 0, name, &nameSize, nullptr, nullptr, nullptr, &written) != ERROR_SUCCESS) {
+            key.reset();
+            return RegDeleteKeyA(root, subKey);
+        }
+        const LONG error = DeleteKeyTree(key.get(), name);
+        if (error != ERROR_SUCCESS)
+            return error;
+    }
+}
 
 void RunUninstall()
 {

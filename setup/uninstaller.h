@@ -22,6 +22,10 @@ void RunUninstall();
 // telling the user, with nothing removed. Touches nothing of HKEY_CURRENT_USER.
 bool RemoveForAllUsers();
 
+// Deletes subKey of root with all its subkeys, depth first; ERROR_SUCCESS, or the
+// first error met. The installer's rollback uses it too.
+LONG DeleteKeyTree(HKEY root, const char* subKey);
+
 // True when a removal's script could name the installed file in installFolder and
 // itself in its folder, in the OEM code page (by short names where needed).
 bool CanNameForRemoval(const char* installFolder);

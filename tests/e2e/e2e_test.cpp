@@ -3,9 +3,10 @@
 #include "support/common.h"
 
 #include <shlobj.h>
-
 #include <filesystem>
 #include <functional>
+
+#include "setup/elevation.h"
 
 namespace {
 
@@ -147,6 +148,15 @@ TEST_CASE("a first start from a download folder installs where asked, opens, and
     CHECK_FALSE(Exists("C:\\planted-dll-loaded"));
 }
 
+// The switches of the copy run through the consent prompt, as Brindle writes them: installing into folder (UTF-8),
+// or removing.
+std::string AllUsersPart(const char* folder = nullptr)
+{
+    char parameters[AllUsersPartSize] = "";
+    WriteAllUsersPart(folder, parameters);
+    return std::string(" ") + parameters;
+}
+
 // The uninstall scripts' own folders under the Windows folder's Temp.
 std::vector<std::filesystem::path> ScriptFolders()
 {
@@ -172,16 +182,16 @@ TEST_CASE("a removal takes exactly the registered program, its folder and its ke
     // folder: where it is installed, from a read-only source, for the current user or all users; runFrom: the folder
     // of the copy started with argument; held: the installed file held open without delete sharing.
     const struct {
-        const char* folder; bool allUsers; const char* runFrom; const char* argument; bool held; std::string outcome;
+        const char* folder; bool allUsers; const char* runFrom; std::string argument; bool held; std::string outcome;
     } cases[] = {
         {"C:\\100% Tools &^()! Zo\u00eb", false, nullptr, " /u", false, "123; file gone; folder gone; entry gone"},
-        {"C:\\Program Files\\S\u00e3o Tools", true, nullptr, " /BrdlRemoveAllUsers", false,
+        {"C:\\Program Files\\S\u00e3o Tools", true, nullptr, AllUsersPart(), false,
          "quiet; file gone; folder gone; entry gone"},   // no OEM ã: by its short name
         {"C:\\Program Files\\Brindle Tools", true, nullptr, " /U", false, "123; file gone; folder gone; entry gone"},
         {"C:\\Kept", false, nullptr, " /u", true, "123; file kept; folder kept; entry gone"},
         {"C:\\Real", false, "C:\\Other", " /u", false, "125; file kept; folder kept; entry kept"},
         {"C:\\Real", true, "C:\\Other", " /u", false, "125; file kept; folder kept; entry kept"},
-        {"C:\\Real", true, "C:\\Other", " /BrdlRemoveAllUsers", false, "125; file kept; folder kept; entry kept"},
+        {"C:\\Real", true, "C:\\Other", AllUsersPart(), false, "125; file kept; folder kept; entry kept"},
         // Full-width quotation marks: the 8-bit look-alikes in the entry would run a command.
         {"C:\\x\uff02&mkdir PWNED&\uff02y", false, nullptr, " /u", false, "125; file kept; folder kept; entry kept"},
     };
@@ -197,7 +207,7 @@ TEST_CASE("a removal takes exactly the registered program, its folder and its ke
         if (c.allUsers) {
             REQUIRE(CopyTo(BRDL_EXE, "C:\\Read-only\\brdl.exe"));
             SetFileAttributesA("C:\\Read-only\\brdl.exe", FILE_ATTRIBUTE_READONLY);
-            CHECK(Brdl("C:\\Read-only\\brdl.exe", " /BrdlInstallAllUsers \"" + std::string(c.folder) + "\"").Ends());
+            CHECK(Brdl("C:\\Read-only\\brdl.exe", AllUsersPart(c.folder)).Ends());
             SetFileAttributesA("C:\\Read-only\\brdl.exe", FILE_ATTRIBUTE_NORMAL);
         } else {
             REQUIRE(CopyTo(BRDL_EXE, exe));

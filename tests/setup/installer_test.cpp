@@ -146,9 +146,8 @@ TEST_CASE("an installation registers under its scope's root only, or leaves ever
         CHECK(outcome == c.outcome);
         CHECK(answers.madeWith == c.made);
         CHECK_FALSE(token.copyUsedUserKeys);   // the consent copy's user may be another account
-        if (prompts)   // each the same: the copy finds its folder in it
-            CHECK(token.started.substr(0, token.started.find('|')) ==
-                  "runas " + source + " /BrdlInstallAllUsers \"" + typed + "\"");
+        if (prompts)   // each the same: the copy reads its folder in it
+            CHECK(token.started.substr(0, token.started.find('|')) == "runas " + source + " install into " + typed);
         if (!installed)
             continue;
         const std::string icons = dir + "\\brdl.exe,";

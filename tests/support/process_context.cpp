@@ -47,10 +47,15 @@ BOOL WINAPI AnswerToken(HANDLE token, TOKEN_INFORMATION_CLASS asked, void* answe
     return TRUE;
 }
 
-// As WinMain runs the switches, then a process that ends with the result.
+// As WinMain reads the switches and runs the copy's part, then a process that ends with the result.
 BOOL WINAPI AnswerConsent(SHELLEXECUTEINFOA* run)
 {
-    g_token->started += std::string(run->lpVerb) + ' ' + run->lpFile + ' ' + run->lpParameters + '|';
+    std::string parameters = run->lpParameters;
+    const char* folder = nullptr;
+    const AllUsersPart part = ReadAllUsersPart(&parameters[0], &folder);
+    g_token->started += std::string(run->lpVerb) + ' ' + run->lpFile +
+                        (part == AllUsersPart::Install ? " install into " + std::string(folder)
+                         : part == AllUsersPart::Remove ? " remove" : " " + std::string(run->lpParameters)) + '|';
     int answer = g_token->answers.front();
     g_token->answers.erase(g_token->answers.begin());
     if (answer == Declined || answer == NotStarted) {
@@ -58,11 +63,9 @@ BOOL WINAPI AnswerConsent(SHELLEXECUTEINFOA* run)
         return FALSE;
     }
     g_token->elevated = true;   // the copy's part may write the machine's keys
-    std::string folder = std::strchr(run->lpParameters, '"') ? std::strchr(run->lpParameters, '"') + 1 : "";
-    folder = folder.substr(0, folder.size() ? folder.size() - 1 : 0);   // without its closing quote
-    const bool done = answer == Run && (folder.empty() ? RemoveForAllUsers() : InstallForAllUsers(folder.c_str()));
     if (answer == Run)
-        answer = done ? CopySucceeded : CopyFailedAndTold;
+        answer = (part == AllUsersPart::Install ? InstallForAllUsers(folder) : RemoveForAllUsers())
+                     ? CopySucceeded : CopyFailedAndTold;
     g_token->elevated = false;
     wchar_t line[32];
     wsprintfW(line, L"cmd /d /c exit %d", answer);

@@ -16,7 +16,7 @@ struct ProcessContext {
     std::wstring exe;
     std::vector<int> answers;
     bool limited, elevated = false;   // elevated: while the copy's part runs
-    std::string started;              // "verb file parameters|" for each copy started
+    std::string started;              // "verb file install into folder|" or "verb file remove|" for each copy
     bool copyUsedUserKeys = false;    // the copy's part opened HKEY_CURRENT_USER: another account's, maybe
     const char* refusedKey = nullptr;   // a key that cannot be created
     const char* keptKey = nullptr;      // a key that cannot be deleted
