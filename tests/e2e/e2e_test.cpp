@@ -77,9 +77,14 @@ struct Brdl {
     PROCESS_INFORMATION info = {};
 };
 
-// Another program's dialog of the same title, open throughout: no running instance of Brindle.
-const HWND g_lookAlike =
-    CreateWindowExA(0, "#32770", "Brindle", WS_POPUP | WS_VISIBLE, 0, 0, 99, 99, nullptr, nullptr, nullptr, nullptr);
+// Another program's dialog of the same title, with a control of the id of Brindle's Options button, open
+// throughout: no running instance of Brindle.
+const HWND g_lookAlike = [] {
+    HWND dialog = CreateWindowExA(0, "#32770", "Brindle", WS_POPUP | WS_VISIBLE, 0, 0, 99, 99, nullptr, nullptr,
+                                  nullptr, nullptr);
+    CreateWindowExA(0, "BUTTON", "&Options...", WS_CHILD, 0, 0, 9, 9, dialog, HMENU(IDC_OPTIONS), nullptr, nullptr);
+    return dialog;
+}();
 
 // The text of the message box that run shows next, once closed with button.
 std::string AnswerMessage(Brdl& run, int button)
@@ -184,7 +189,7 @@ TEST_CASE("a removal takes exactly the registered program, its folder and its ke
     const struct {
         const char* folder; bool allUsers; const char* runFrom; std::string argument; bool held; std::string outcome;
     } cases[] = {
-        {"C:\\100% Tools &^()! Zo\u00eb", false, nullptr, " /u", false, "123; file gone; folder gone; entry gone"},
+        {"C:\\100% Tools &^()! Zo\u00eb", false, nullptr, " -x /uq", false, "123; file gone; folder gone; entry gone"},
         {"C:\\Program Files\\S\u00e3o Tools", true, nullptr, AllUsersPart(), false,
          "quiet; file gone; folder gone; entry gone"},   // no OEM ã: by its short name
         {"C:\\Program Files\\Brindle Tools", true, nullptr, " /U", false, "123; file gone; folder gone; entry gone"},

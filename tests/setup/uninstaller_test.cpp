@@ -196,6 +196,7 @@ TEST_CASE("RunUninstall removes only the registered installation, all of it or n
                    : script.starts_with(Ansi(temp)) ? " in temp"
                    : script.starts_with(windowsTemp) && answers.madeWith == AdministratorsOnly ? " in windows temp"
                                                                                           : " elsewhere";
+        outcome += ran != 0 && script.starts_with(windowsTemp) && Exists(own) ? "; its folder left" : "";
         outcome += ReadBytes(planted) == "planted" ? "" : "; planted script overwritten";
         CHECK(outcome == c.outcome);
         const std::string shell = "\"C:\\windows\\system32\\cmd.exe\" /d /v:off /c ";
