@@ -69,7 +69,8 @@ bool GrantsNoOneElse(const void* ace, const char* user)
     const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
     PSID sid = const_cast<DWORD*>(&allowed->SidStart);
     char text[SidTextSize];
-    return !(allowed->Mask & ChangeRights) || IsTrusted(sid, user) || (SidText(sid, text) && IsOneOf(text, CreatorSids));
+    return !(allowed->Mask & ChangeRights) || IsTrusted(sid, user) ||
+           (SidText(sid, text) && IsOneOf(text, CreatorSids));
 }
 
 } // namespace

@@ -22,7 +22,7 @@ namespace {
 constexpr char InstallFlagValue[] = "InstFlag";
 // The copy's name until the installation has worked; as long as the installed one's.
 constexpr char StagedFileName[] = "brdl.NEW";
-static_assert(sizeof StagedFileName == sizeof InstalledFileName, "the staged copy's path fits where the installed one's does");
+static_assert(sizeof StagedFileName == sizeof InstalledFileName, "the staged path fits where the installed one does");
 constexpr wchar_t FallbackProgramFolder[] = L"C:\\Program Files";
 constexpr wchar_t BrowseTitle[] = L"Select folder to install to:";
 
@@ -195,7 +195,8 @@ bool RegisterInstallation(char* text, bool forThisUser, PriorRegistry* prior)
 {
     const HKEY root = ScopeRoot(InstallScope);
     return WriteTextValues(prior, root, ToolbarButtonKey, ToolbarButtonValues, text) &&
-           (!forThisUser || WriteInstallFlag(prior)) && WriteTextValues(prior, root, UninstallKey, UninstallValues, text);
+           (!forThisUser || WriteInstallFlag(prior)) &&
+           WriteTextValues(prior, root, UninstallKey, UninstallValues, text);
 }
 
 // folder, a backslash unless it ends in one, and name, within MAX_PATH characters.

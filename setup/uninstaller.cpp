@@ -391,6 +391,9 @@ Registration ReadRegistration(HKEY root, char (&registered)[MAX_PATH])
     if (!end || std::strcmp(end, "\" /u") != 0 || end - command > MAX_PATH)
         return Registration::OtherFile;
     lstrcpynA(registered, command + 1, static_cast<int>(end - command));
+    // A relative path would be taken from the script's own current folder.
+    if (!IsFullPath(registered))
+        return Registration::OtherFile;
     char running[MAX_PATH];
     if (GetExecutablePath(running, sizeof running) && IsSameFile(registered, running, true))
         return Registration::ThisFile;

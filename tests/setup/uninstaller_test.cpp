@@ -50,7 +50,7 @@ std::string FolderOf(const std::string& path) { return path.substr(0, path.rfind
 
 constexpr char AdministratorsOnly[] = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
 
-enum Entry { NoEntry, OfThisFile, OfAnotherFile, OfMissingFile, OfSecondLink, WithMoreArguments };
+enum Entry { NoEntry, OfThisFile, OfAnotherFile, OfMissingFile, OfSecondLink, WithMoreArguments, Relative };
 
 struct Row {
     std::string name;
@@ -98,6 +98,7 @@ TEST_CASE("RunUninstall removes only the registered installation, all of it or n
         {.name = "a second hard link to the installed file", .entry = OfSecondLink,
          .outcome = "125; keys kept; settings kept"},
         {.name = "an entry with more than /u", .entry = WithMoreArguments, .outcome = "125; keys kept; settings kept"},
+        {.name = "an entry with a relative path", .entry = Relative, .outcome = "125; keys kept; settings kept"},
         {.name = "an installed file that is gone", .entry = OfMissingFile,
          .outcome = "123; HKCU gone; settings gone; Talvane gone"},
         {.name = "no uninstall entry", .entry = NoEntry, .outcome = "123; keys kept; settings gone; Talvane gone"},
@@ -148,7 +149,7 @@ TEST_CASE("RunUninstall removes only the registered installation, all of it or n
         CopyFileA(self, other.c_str(), FALSE);
         if (c.entry == OfSecondLink)
             CreateHardLinkW(Wide(link).c_str(), Wide(exe).c_str(), nullptr);
-        const std::string entries[] = {"", exe, other, folder.Sub("gone\\brdl.EXE"), link, exe};
+        const std::string entries[] = {"", exe, other, folder.Sub("gone\\brdl.EXE"), link, exe, "brdl.EXE"};
         const std::string command =
             Ansi("\"" + entries[c.entry] + "\" /u" + (c.entry == WithMoreArguments ? " /x" : ""));
         const HKEY root = c.flag == 2 ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
@@ -171,7 +172,9 @@ TEST_CASE("RunUninstall removes only the registered installation, all of it or n
         token.keptKey = c.stays;
         FileAnswers answers(nullptr, nullptr, c.shortNames);
 
+        SetCurrentDirectoryW(Wide(FolderOf(exe)).c_str());   // where a relative entry would name this very file
         RunUninstall();
+        SetCurrentDirectoryA("C:\\");
         std::string outcome = catcher.Shown().empty() ? "quiet" : catcher.Shown(), keys;
         for (HKEY each : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
             const std::string name = each == HKEY_CURRENT_USER ? "; HKCU" : "; HKLM";
