@@ -69,9 +69,14 @@ struct Brdl {
     // Ends by itself with exit code 0.
     bool Ends()
     {
-        DWORD code = STILL_ACTIVE;
         WaitUntil([&] { return WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0; });
-        return GetExitCodeProcess(info.hProcess, &code) && code == 0;
+        return Code() == 0;
+    }
+    DWORD Code()
+    {
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(info.hProcess, &code);
+        return code;
     }
 
     PROCESS_INFORMATION info = {};
@@ -196,7 +201,7 @@ TEST_CASE("a removal takes exactly the registered program, its folder and its ke
         {"C:\\Kept", false, nullptr, " /u", true, "123; file kept; folder kept; entry gone"},
         {"C:\\Real", false, "C:\\Other", " /u", false, "125; file kept; folder kept; entry kept"},
         {"C:\\Real", true, "C:\\Other", " /u", false, "125; file kept; folder kept; entry kept"},
-        {"C:\\Real", true, "C:\\Other", AllUsersPart(), false, "125; file kept; folder kept; entry kept"},
+        {"C:\\Real", true, "C:\\Other", AllUsersPart(), false, "125; exit 0x4252; file kept; folder kept; entry kept"},
         // Full-width quotation marks: the 8-bit look-alikes in the entry would run a command.
         {"C:\\x\uff02&mkdir PWNED&\uff02y", false, nullptr, " /u", false, "125; file kept; folder kept; entry kept"},
     };
@@ -234,8 +239,10 @@ TEST_CASE("a removal takes exactly the registered program, its folder and its ke
             Press(box, text == ask ? IDYES : IDOK);
             WaitUntil([&] { return !IsWindow(box); });
         }
-        outcome = outcome.empty() ? "quiet" : outcome;
-        run.Ends();
+        char code[32] = "";   // a copy that failed and told the user ends with 0x4252
+        if (!run.Ends())
+            wsprintfA(code, "; exit 0x%lX", run.Code());
+        outcome = (outcome.empty() ? "quiet" : outcome) + code;
         // The script ends by deleting itself: within a minute and a half, also when it gave up.
         CHECK(WaitUntil([&] { return !ScriptLeft(); }, 90000));
         CloseHandle(held);

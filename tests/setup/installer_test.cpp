@@ -114,6 +114,7 @@ TEST_CASE("an installation registers under its scope's root only, or leaves ever
             SetFileAttributesA(source.c_str(), FILE_ATTRIBUTE_READONLY);
         if (c.tempName && CreateDirectoryW(Wide(folder.Sub(c.tempName)).c_str(), nullptr))
             SetEnvironmentVariableW(L"TMP", Wide(folder.Sub(c.tempName)).c_str());
+        WriteDword(HKEY_CURRENT_USER, SettingsKey, "Options", 8);   // a user who had settings, but no "InstFlag"
         ProcessContext token(Wide(source), c.consent, c.limited);
         token.refusedKey = c.refused;
         FileAnswers answers(c.answerFor, c.answer, c.shortNames);
