@@ -45,7 +45,7 @@ void Record(const SECURITY_ATTRIBUTES* security)
         return std::string(text);
     }();
     char* text = nullptr;
-    if (!security || !ConvertSecurityDescriptorToStringSecurityDescriptorA(
+    if (!security || !security->lpSecurityDescriptor || !ConvertSecurityDescriptorToStringSecurityDescriptorA(
                          security->lpSecurityDescriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr))
         return;
     g_answers->madeWith = text;
