@@ -1,7 +1,5 @@
 #include "zone/dialog_harness.h"
 
-#include <oleacc.h>
-
 #include "app/brindle.h"
 #include "app/resource.h"
 #include "zone/main_dialog.h"
@@ -60,26 +58,4 @@ std::string RowChecks(HWND dialog, int row)
     for (int c = 0; c < 3; ++c)
         checks += IsDlgButtonChecked(dialog, IDC_FIRST_BUTTON + 3 * row + c) == BST_CHECKED ? '1' : '0';
     return checks;
-}
-
-Accessible ReadAccessible(HWND window, LONG child)
-{
-    Accessible read = {"?", -1, -1};
-    void* found = nullptr;
-    if (FAILED(AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible), &found)))
-        return read;
-    auto* object = static_cast<IAccessible*>(found);
-    VARIANT id = {}, role = {}, state = {};
-    id.vt = VT_I4;
-    id.lVal = child;
-    BSTR name = nullptr;
-    char text[256] = "";
-    if (object->get_accName(id, &name) == S_OK)
-        WideCharToMultiByte(CP_ACP, 0, name, -1, text, sizeof text, nullptr, nullptr);
-    SysFreeString(name);
-    read.name = text;
-    read.role = object->get_accRole(id, &role) == S_OK ? role.lVal : -1;
-    read.state = object->get_accState(id, &state) == S_OK ? state.lVal : -1;
-    object->Release();
-    return read;
 }

@@ -30,10 +30,3 @@ void CloseMainDialog(HWND dialog, int how = IDCANCEL);
 void PumpMessages();
 // The three check states of a row as "100", "010", "001" or "000".
 std::string RowChecks(HWND dialog, int row);
-
-// What a screen reader reads of window's client area through oleacc, or of its item child (from 1).
-struct Accessible {
-    std::string name;
-    LONG role, state;
-};
-Accessible ReadAccessible(HWND window, LONG child = 0);

