@@ -31,8 +31,8 @@ void SetButtonIcon(HWND button, HICON icon)
     SendMessageA(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
 }
 
-// The padlock's image and its name: an icon static has no text of its own, and
-// its WM_SETTEXT would load an icon by that name, so the text is set by default.
+// The padlock's image and its name for screen readers, its window text: set by the
+// default procedure, as an icon static need not keep text (Wine's ignores WM_SETTEXT).
 void SetPadlock(HWND padlock, int icon)
 {
     SendMessageA(padlock, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon < 0 ? nullptr : RowIcon(icon)));
