@@ -7,7 +7,7 @@
 // beside a downloaded executable; null when it cannot be loaded. Kept loaded.
 inline HMODULE LoadSystemLibrary(const char* name)
 {
-    char path[MAX_PATH + 16];
+    char path[MAX_PATH + 16];   // the folder, a backslash and a name of up to 14 characters
     const UINT length = GetSystemDirectoryA(path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH || std::strlen(name) > 14)
         return nullptr;

@@ -32,6 +32,7 @@ bool LoadAccessibility()
     return true;
 }
 
+// What a child id names besides an item's index: the list itself, or nothing.
 constexpr int Self = -1;
 constexpr int NoItem = -2;
 
@@ -54,9 +55,7 @@ HRESULT Nothing(BSTR* text)
     return S_FALSE;
 }
 
-// The list box's accessible object, one per WM_GETOBJECT, freed with its last
-// reference: the list itself (CHILDID_SELF) answered by the platform's standard
-// object, its items (child ids 1 to the count) here, as check boxes.
+// One per WM_GETOBJECT: the list (CHILDID_SELF) from the standard object, items 1 to n here, as check boxes.
 struct CheckListAccessible final : IAccessible {
     LONG references;
     HWND list;
@@ -241,6 +240,7 @@ LRESULT AnswerCheckListObject(HWND listBox, WPARAM wParam)
     if (!LoadAccessibility())
         return 0;
     void* standard = nullptr;
+    // __uuidof: the IID_IAccessible of MinGW-w64's static libraries is not the interface's.
     if (FAILED(g_library.createStandard(listBox, OBJID_CLIENT, __uuidof(IAccessible), &standard)))
         return 0;
     void* memory = HeapAlloc(GetProcessHeap(), 0, sizeof(CheckListAccessible));
