@@ -10,6 +10,7 @@
 
 #include "app/brindle.h"
 #include "app/resource.h"
+#include "controls/dpi.h"
 #include "controls/hyperlink.h"
 #include "zone/option_catalogue.h"
 #include "zone/row_aids.h"
@@ -79,7 +80,7 @@ void TimeOnce(std::vector<double> (&times)[StepCount])
     ZoneOption* rows[RowCount];
     const int shown = GetVisibleRows(rows);
     start = NowUs();
-    LoadRowIcons();
+    LoadRowIcons(DefaultDpi);
     PlacePadlocks(dialog, 0, shown);
     LayoutRows(dialog);
     lap(Icons);
@@ -90,7 +91,7 @@ void TimeOnce(std::vector<double> (&times)[StepCount])
     SubclassHyperlink(dialog, IDC_LINK, IDCUR_HAND);
     lap(Link);
     HFONT saved = nullptr, small = nullptr;
-    ApplySmallPrintFont(GetDlgItem(dialog, IDC_NOTICE), &saved, &small);
+    ApplySmallPrintFont(GetDlgItem(dialog, IDC_NOTICE), &saved, &small, DefaultDpi);
     lap(SmallPrint);
     PlacePadlocks(dialog, shown, RowCount);
     lap(Padlocks);

@@ -10,7 +10,7 @@ KINDS = {1: "cursor", 2: "bitmap", 3: "icon", 4: "menu", 5: "dialog", 6: "string
 
 def main():
     path = sys.argv[1]
-    budget = int(sys.argv[2]) if len(sys.argv) > 2 else 98304
+    budget = int(sys.argv[2]) if len(sys.argv) > 2 else 131072
     data = open(path, "rb").read()
     pe = struct.unpack_from("<I", data, 0x3C)[0]
     sections_count, optional_size = struct.unpack_from("<H12xH", data, pe + 6)

@@ -3,6 +3,8 @@
 #include <windowsx.h>
 
 #include "app/handles.h"
+#include "controls/check_list_accessible.h"
+#include "controls/dpi.h"
 #include "controls/subclass.h"
 
 namespace {
@@ -145,6 +147,9 @@ LRESULT CALLBACK CheckListBoxWndProc(HWND window, UINT message, WPARAM wParam, L
     case WM_LBUTTONDBLCLK:
         // In a square the first click has toggled already.
         return HitTestCheckSquare(window, PointOf(lParam)) ? result : ToggleAndNotify(window);
+    case WM_GETOBJECT:
+        // The list box's own answer would name its items but not whether they are checked.
+        return static_cast<LONG>(lParam) == OBJID_CLIENT ? AnswerCheckListObject(window, wParam) : result;
     }
     return result;
 }
@@ -178,8 +183,10 @@ void MeasureCheckListItem(HWND listBox, MEASUREITEMSTRUCT* measure)
     GetTextMetricsA(screen, &metrics);
     SelectObject(screen, previous);
     ReleaseDC(nullptr, screen);
-    // The check square needs room even under a small font.
-    measure->itemHeight = metrics.tmHeight >= 16 ? metrics.tmHeight : 16;
+    // As high as the font needs, and the check square room for its mark even under a
+    // small font: 16 pixels at 96 DPI, as much in proportion at the list's display scale.
+    const LONG least = MulDiv(16, WindowDpi(listBox), DefaultDpi);
+    measure->itemHeight = metrics.tmHeight >= least ? metrics.tmHeight : least;
 }
 
 void DrawCheckListItem(const DRAWITEMSTRUCT* draw)
@@ -203,6 +210,8 @@ void SetCheckListItemState(HWND listBox, int index, DWORD state)
 {
     SendMessageA(listBox, LB_SETITEMDATA, index, state);
     RepaintItem(listBox, index);
+    // A screen reader says the item's new state; child ids count the items from 1.
+    NotifyWinEvent(EVENT_OBJECT_STATECHANGE, listBox, OBJID_CLIENT, index + 1);
 }
 
 LRESULT GetCheckListItemState(HWND listBox, int index)

@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "app/handles.h"
+#include "controls/dpi.h"
 #include "controls/subclass.h"
 
 namespace {
@@ -55,6 +56,27 @@ bool OverText(const HyperlinkState& state, LPARAM lParam)
 {
     const POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     return PtInRect(&state.textRect, point);
+}
+
+// Shows the cursor at the size Windows gives cursors at the label's display scale;
+// it is loaded again only when that size changes.
+void ShowHandCursor(HWND label, LONG cursorId)
+{
+    static HCURSOR loaded;
+    static int loadedSize;
+    using MetricsForDpi = int(WINAPI*)(int, UINT);
+    const auto forDpi = NewerUserFunction<MetricsForDpi>("GetSystemMetricsForDpi");
+    const int size = forDpi ? forDpi(SM_CXCURSOR, WindowDpi(label)) : GetSystemMetrics(SM_CXCURSOR);
+    HCURSOR previous = nullptr;
+    if (!loaded || size != loadedSize) {
+        previous = loaded;
+        loaded = static_cast<HCURSOR>(
+            LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(LOWORD(cursorId)), IMAGE_CURSOR, size, size, 0));
+        loadedSize = size;
+    }
+    SetCursor(loaded);
+    if (previous)   // destroyed once no longer shown
+        DestroyCursor(previous);
 }
 
 void OpenLink(HWND label)
@@ -132,7 +154,7 @@ LRESULT CALLBACK UrlPointerWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
         return TRUE;
     case WM_MOUSEMOVE:
         if (OverText(state, lParam))
-            SetCursor(LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(LOWORD(state.cursorId))));
+            ShowHandCursor(hwnd, state.cursorId);
         else
             SetCursor(LoadCursorA(nullptr, IDC_ARROW));
         break;
@@ -173,7 +195,7 @@ bool SubclassHyperlink(HWND dialog, int controlId, int cursorId)
     return GraftProcedure(label, PropName, block, UrlPointerWndProc);
 }
 
-void ApplySmallPrintFont(HWND control, HFONT* savedFont, HFONT* smallFont)
+void ApplySmallPrintFont(HWND control, HFONT* savedFont, HFONT* smallFont, UINT dpi)
 {
     *smallFont = nullptr;
     *savedFont = FontOf(control);
@@ -182,7 +204,8 @@ void ApplySmallPrintFont(HWND control, HFONT* savedFont, HFONT* smallFont)
     LOGFONTA look = {};
     GetObjectA(*savedFont, sizeof look, &look);
     // Positive heights are cell heights, negative ones character heights: both shrink.
-    look.lfHeight += look.lfHeight > 0 ? -2 : 2;
+    const LONG smaller = MulDiv(2, dpi, DefaultDpi);
+    look.lfHeight += look.lfHeight > 0 ? -smaller : smaller;
     look.lfOutPrecision = OUT_TT_ONLY_PRECIS;
     *smallFont = CreateFontIndirectA(&look);
     if (*smallFont)

@@ -7,8 +7,9 @@
 # under BUILD_DIR/demo/: the install dialog, the first main window, the options
 # dialog with three more settings checked, the four rows, a row changed before
 # OK, a new start of the installed copy reading the zone back, a row button's
-# tooltip, and the "/u" question; after Yes it waits until the installed file
-# and folder are gone. It copies three of the pictures into docs/ for the README.
+# tooltip, the main window at 144 DPI (150 %), and the "/u" question; after Yes it
+# waits until the installed file and folder are gone. It copies four of the
+# pictures into docs/ for the README.
 # Any step that does not happen ends the walk with a message and exit code 1.
 set -euo pipefail
 
@@ -158,11 +159,24 @@ capture 07-tooltip "$(grow "${place%$'\r'}" 4)" >/dev/null || fail "no picture o
 step press "Brindle" 2                           # Cancel: the zone stays as it is
 ended "Brindle" || fail "the main window did not close on Cancel"
 
-# 8-9. The uninstall entry's "/u", its question answered Yes, and the hidden
+# 8. The same window at 144 DPI: the prefix's LogPixels, which each program reads
+# as it starts, put back to what it was (96 where none was set) at once.
+desktop_key='HKCU\Control Panel\Desktop'
+dpi_before=$(wine reg query "$desktop_key" /v LogPixels 2>/dev/null | tr -d '\r' | awk '/LogPixels/ {print $3}') || true
+wine reg add "$desktop_key" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1 || fail "cannot set LogPixels"
+start "$installed"
+shot_144=$(shoot 08-144-dpi "Brindle") || shot_144=""
+wine reg add "$desktop_key" /v LogPixels /t REG_DWORD /d "$((${dpi_before:-96}))" /f >/dev/null 2>&1 ||
+  fail "cannot put LogPixels back"
+[ -n "$shot_144" ] || fail "no main window at 144 DPI"
+step press "Brindle" 2                           # Cancel
+ended "Brindle" || fail "the main window at 144 DPI did not close on Cancel"
+
+# 9-10. The uninstall entry's "/u", its question answered Yes, and the hidden
 # script removing the installed file and its folder after the program ends.
 # The hidden script echoes its lines into the Wine console it shares: not ours to show.
 start "$installed" /u >/dev/null
-shoot 08-uninstall "Brindle" >/dev/null || fail "no uninstall question"
+shoot 09-uninstall "Brindle" >/dev/null || fail "no uninstall question"
 step press "Brindle" 6                           # Yes
 ended "Brindle" || fail "the uninstall question did not close"
 folder_unix=$(dirname "$installed_unix")
@@ -177,10 +191,11 @@ done
 cp "$demo/01-install.png" "$docs/install.png"
 cp "$demo/03-options.png" "$docs/options.png"
 cp "$demo/06-new-start.png" "$docs/main-window.png"
+cp "$demo/08-144-dpi.png" "$docs/main-window-144dpi.png"
 
 echo "Uninstalled: $installed and its folder are gone"
 echo "Pictures of the walk:"
 for picture in "$demo"/*.png; do
   echo "  $picture"
 done
-echo "For the README: $docs/install.png, $docs/options.png, $docs/main-window.png"
+echo "For the README: $docs/install.png, $docs/options.png, $docs/main-window.png, $docs/main-window-144dpi.png"

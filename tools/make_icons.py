@@ -1,6 +1,9 @@
 #!/usr/bin/env python3
 """Draws Brindle's icons and the link's hand cursor from code and writes them to
-app/icons/*.ico and app/icons/hand.cur.
+app/icons/*.ico and app/icons/hand.cur, each at every size the program loads at
+the display scales it supports (16 x 16 at 96 DPI, 20 at 120, 24 at 144, 32 at
+192, ...). The 32-bit images are PNG-compressed (Windows loads those since Vista),
+the 256- and 16-colour ones stay bitmaps.
 
 Run by hand after changing the artwork; the .ico files are committed and the
 build only compiles them in.  Standard library only; same bytes on every run.
@@ -242,7 +245,6 @@ def hand(c, p):
 
 
 HAND = dict(fill=(255, 255, 255), line=(0, 0, 0))
-HAND_HOT_SPOT = (13, 4)
 
 
 def render(motif, pal, size, hard=False, **kw):
@@ -324,9 +326,15 @@ def dib(size, bpp, rgba, max_colours=40):  # 40 is plenty for these few hues and
     return header + b"".join(struct.pack("<4B", b, g, r, 0) for r, g, b in palette) + image
 
 
+def png(size, rgba):
+    """An 8-bit RGBA PNG, unfiltered: the smallest for these few flat colours."""
+    raw = b"".join(b"\0" + b"".join(bytes(px) for px in rgba[y * size:(y + 1) * size]) for y in range(size))
+    return png_file(size, size, 6, raw)
+
+
 def write_ico(path, images):
-    """images: [(size, bpp, rgba)]"""
-    blobs = [(size, bpp, dib(size, bpp, rgba)) for size, bpp, rgba in images]
+    """images: [(size, bpp, rgba)]; bpp 32 is stored as PNG."""
+    blobs = [(size, bpp, png(size, rgba) if bpp == 32 else dib(size, bpp, rgba)) for size, bpp, rgba in images]
     head = struct.pack("<HHH", 0, 1, len(blobs))
     offset, entries = 6 + 16 * len(blobs), b""
     for size, bpp, blob in blobs:
@@ -336,8 +344,8 @@ def write_ico(path, images):
     path.write_bytes(head + entries + b"".join(b for _, _, b in blobs))
 
 
-def write_cur(path, size, hot_spot, rgba):
-    """A one-image monochrome cursor: white where the drawing is light, black where dark."""
+def cursor_dib(size, rgba):
+    """Monochrome: white where the drawing is light, black where dark."""
     stride = (size + 31) // 32 * 4
     rows = []
     for y in range(size - 1, -1, -1):  # bottom-up
@@ -348,10 +356,19 @@ def write_cur(path, size, hot_spot, rgba):
                 bits[x >> 3] |= 0x80 >> (x & 7)
         rows.append(bytes(bits))
     image = b"".join(rows) + mask_rows(size, rgba)
-    blob = (struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, 1, 0, len(image), 0, 0, 2, 0)
+    return (struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, 1, 0, len(image), 0, 0, 2, 0)
             + bytes([0, 0, 0, 0, 255, 255, 255, 0]) + image)
-    head = struct.pack("<HHH", 0, 2, 1) + struct.pack("<BBBBHHII", size, size, 2, 0, *hot_spot, len(blob), 22)
-    path.write_bytes(head + blob)
+
+
+def write_cur(path, images):
+    """images: [(size, hot_spot, rgba)], one monochrome image each."""
+    blobs = [(size, hot, cursor_dib(size, rgba)) for size, hot, rgba in images]
+    head = struct.pack("<HHH", 0, 2, len(blobs))
+    offset, entries = 6 + 16 * len(blobs), b""
+    for size, hot, blob in blobs:
+        entries += struct.pack("<BBBBHHII", size % 256, size % 256, 2, 0, *hot, len(blob), offset)
+        offset += len(blob)
+    path.write_bytes(head + entries + b"".join(b for _, _, b in blobs))
 
 
 def read_ico(path):
@@ -364,6 +381,9 @@ def read_ico(path):
         w, h, colours, _, planes, bpp, length, offset = struct.unpack_from("<BBBBHHII", data, 6 + 16 * i)
         assert offset == end and w == h and planes == 1 and colours == (16 if bpp == 4 else 0), path
         end += length
+        if data[offset:offset + 8] == b"\x89PNG\r\n\x1a\n":
+            images.append((w, bpp, read_png(data[offset:offset + length], w)))
+            continue
         hsize, bw, bh, bplanes, bbpp, _, isize, _, _, used, _ = struct.unpack_from(
             "<IiiHHIIiiII", data, offset)
         assert (hsize, bw, bh, bplanes, bbpp) == (40, w, 2 * w, 1, bpp), path
@@ -391,31 +411,65 @@ def read_ico(path):
 # --- the set
 
 
+# The sizes the program asks for: 16 x 16 row images and the 32 x 32 program icon
+# at 100, 125, 150, 200, 250 and 300 % display scale (its IconSizes table).
+ROW_SIZES = (16, 20, 24, 32, 40, 48)
+PROGRAM_SIZES = (16, 20, 24, 32, 40, 48, 64)
+# The link's hand at the cursor sizes Windows uses: 100 %, 150 % and 200 % and up.
+CURSOR_SIZES = (32, 48, 64)
+
+
+def row_images(motif, pal, **kw):
+    """Every size in 32 bits, and 16 x 16 in 256 colours as before."""
+    return [(size, 32, render(motif, pal, size, **kw)) for size in ROW_SIZES] + \
+        [(16, 8, render(motif, pal, 16, **kw))]
+
+
 def build():
     files = {"program.ico": []}
-    for size in (48, 32, 24, 16):
+    for size in reversed(PROGRAM_SIZES):
         smooth = render(shield, SHIELD, size)
-        files["program.ico"] += [(size, 32, smooth), (size, 8, smooth),
-                                 (size, 4, render(shield, SHIELD_VGA, size, hard=True))]
+        files["program.ico"].append((size, 32, smooth))
+        if size in (48, 32, 24, 16):
+            files["program.ico"] += [(size, 8, smooth), (size, 4, render(shield, SHIELD_VGA, size, hard=True))]
     for name, pal in (("toolbar_normal.ico", mono(LOCK)), ("toolbar_hot.ico", LOCK)):
         files[name] = [(size, bpp, render(lock_button, pal, size)) for size in (20, 16) for bpp in (32, 8)]
     rows = {"enable": (check, CHECK), "prompt": (bubble, BUBBLE), "disable": (cross, CROSS)}
     for name, (motif, pal) in rows.items():
-        files[name + ".ico"] = [(16, bpp, render(motif, pal, 16)) for bpp in (32, 8)]
-        files[name + "_off.ico"] = [(16, bpp, render(motif, faded(pal), 16)) for bpp in (32, 8)]
-    files["locked.ico"] = [(16, bpp, render(lock_button, LOCK, 16)) for bpp in (32, 8)]
-    files["unlocked.ico"] = [(16, bpp, render(lock_button, LOCK, 16, open=True)) for bpp in (32, 8)]
+        files[name + ".ico"] = row_images(motif, pal)
+        files[name + "_off.ico"] = row_images(motif, faded(pal))
+    files["locked.ico"] = row_images(lock_button, LOCK)
+    files["unlocked.ico"] = row_images(lock_button, LOCK, open=True)
     return files
+
+
+def hand_hot_spot(size):
+    """The tip of the index finger: (13, 4) at 32 x 32, in proportion at the other sizes."""
+    return int(6.75 * size / 16), size // 8
+
+
+def png_file(width, height, colour_type, raw):
+    """colour_type 2 (RGB) or 6 (RGBA), 8 bits a sample; raw: filtered rows."""
+    def chunk(tag, body):
+        return struct.pack(">I", len(body)) + tag + body + struct.pack(">I", zlib.crc32(tag + body))
+    header = struct.pack(">IIBBBBB", width, height, 8, colour_type, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
+            + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+def read_png(data, size):
+    """The RGBA pixels of a PNG that png() wrote, checking its structure."""
+    width, height, depth, colour_type = struct.unpack_from(">IIBB", data, 16)
+    assert (width, height, depth, colour_type) == (size, size, 8, 6)
+    raw = zlib.decompress(data[41:-12])  # IDAT: after the signature and IHDR, before IEND
+    rows = [raw[y * (4 * size + 1):(y + 1) * (4 * size + 1)] for y in range(size)]
+    assert all(row[0] == 0 for row in rows)
+    return [tuple(row[1 + 4 * x:5 + 4 * x]) for row in rows for x in range(size)]
 
 
 def write_png(path, width, height, pixels):
     raw = b"".join(b"\0" + bytes(pixels[y * width * 3:(y + 1) * width * 3]) for y in range(height))
-
-    def chunk(tag, body):
-        return struct.pack(">I", len(body)) + tag + body + struct.pack(">I", zlib.crc32(tag + body))
-    header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)  # 8-bit RGB
-    path.write_bytes(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
-                     + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+    path.write_bytes(png_file(width, height, 2, raw))
 
 
 def preview(path, decoded):
@@ -458,9 +512,10 @@ def main():
         write_ico(OUT / name, images)
         decoded[name] = read_ico(OUT / name)
         print(f"{name:20} {len(images):2} images {(OUT / name).stat().st_size:6} bytes")
-    write_cur(OUT / "hand.cur", 32, HAND_HOT_SPOT, render(hand, HAND, 32, hard=True))
-    print(f"{'hand.cur':20}  1 image  {(OUT / 'hand.cur').stat().st_size:6} bytes")
-    decoded["hand.cur"] = [(32, 1, render(hand, HAND, 32, hard=True))]
+    hands = [(size, hand_hot_spot(size), render(hand, HAND, size, hard=True)) for size in CURSOR_SIZES]
+    write_cur(OUT / "hand.cur", hands)
+    print(f"{'hand.cur':20} {len(hands):2} images {(OUT / 'hand.cur').stat().st_size:6} bytes")
+    decoded["hand.cur"] = [(size, 1, rgba) for size, _, rgba in hands]
     if "--preview" in sys.argv:
         preview(Path(sys.argv[sys.argv.index("--preview") + 1]), decoded)
 

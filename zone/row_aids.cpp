@@ -2,20 +2,24 @@
 
 #include <commctrl.h>
 #include <windowsx.h>
-#include <cstring>
 
 #include "app/resource.h"
+#include "app/system_library.h"
 #include "zone/option_catalogue.h"
 #include "zone/row_images.h"
 
 namespace {
+
+// The dialog's tooltip, whose tools follow the buttons when the display scale changes.
+HWND g_tooltip;
 
 int ChoiceOf(int buttonId)
 {
     return (buttonId - IDC_FIRST_BUTTON) % ChoiceCount;
 }
 
-void AddTool(HWND tooltip, HWND button, const char* text)
+// A button's tool, the whole of its client area: added, or fitted to it again.
+void SendTool(UINT message, HWND button, const char* text)
 {
     TOOLINFOA tool = {};
     // Up to lParam: comctl32 before version 6 refuses any larger record.
@@ -24,7 +28,7 @@ void AddTool(HWND tooltip, HWND button, const char* text)
     tool.hwnd = button;
     GetClientRect(button, &tool.rect);
     tool.lpszText = const_cast<char*>(text);
-    SendMessageA(tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageA(g_tooltip, message, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 // The capture lets the button see the move that takes the pointer out of it.
@@ -44,19 +48,12 @@ void TrackHover(HWND button, LPARAM lParam)
     }
 }
 
-// comctl32 is no known DLL: loaded by its full path in the system folder, never
-// the copy a web page may have dropped beside a downloaded executable.
+// The tooltip class lives in comctl32, which is no known DLL.
 void RegisterToolTipClass()
 {
-    char path[MAX_PATH + sizeof "\\comctl32.dll"];
-    const UINT length = GetSystemDirectoryA(path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return;
-    std::strcat(path, "\\comctl32.dll");
-    HMODULE library = LoadLibraryA(path);   // kept: the tooltip class lives in it
     using InitControls = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    const auto init = reinterpret_cast<InitControls>(
-        reinterpret_cast<void*>(library ? GetProcAddress(library, "InitCommonControlsEx") : nullptr));
+    const auto init =
+        SystemLibraryFunction<InitControls>(LoadSystemLibrary("comctl32.dll"), "InitCommonControlsEx");
     const INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_WIN95_CLASSES};
     if (init)
         init(&classes);
@@ -67,16 +64,22 @@ void RegisterToolTipClass()
 void AddRowTooltips(HWND dialog)
 {
     RegisterToolTipClass();
-    HWND tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr,
-                                   GetModuleHandleA(nullptr), nullptr);
+    g_tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
     for (int id = IDC_FIRST_BUTTON; id <= IDC_LAST_BUTTON; ++id) {
         HWND button = GetDlgItem(dialog, id);
         const char* name = PolicyChoices[ChoiceOf(id)].name;
         // An icon button draws no text, so the name changes nothing on screen.
         SetWindowTextA(button, name);
-        AddTool(tooltip, button, name);
+        SendTool(TTM_ADDTOOLA, button, name);
     }
+}
+
+void FitRowTooltips(HWND dialog)
+{
+    for (int id = IDC_FIRST_BUTTON; id <= IDC_LAST_BUTTON; ++id)
+        SendTool(TTM_NEWTOOLRECTA, GetDlgItem(dialog, id), nullptr);
 }
 
 bool SubclassRowButton(HWND dialog, int id)

@@ -6,6 +6,8 @@
 // One tooltip control owned by dialog, one tool per row button, hidden rows included.
 // Each button also gets its choice as window text, the name screen readers announce.
 void AddRowTooltips(HWND dialog);
+// Each tool as large as its button again, once the buttons were scaled.
+void FitRowTooltips(HWND dialog);
 
 // Puts RowButtonHoverProc in front of button id's procedure, which it keeps in the
 // button's user data; false when that procedure cannot be read.

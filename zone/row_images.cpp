@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "app/resource.h"
+#include "controls/dpi.h"
 #include "zone/option_catalogue.h"
 #include "zone/row_layout.h"
 
@@ -22,20 +23,27 @@ RowIconEntry IconTable[] = {
 };
 static_assert(std::size(IconTable) == 8 && LockedIcon == 6 && UnlockedIcon == 7, "the row icon table");
 
+// The sizes tools/make_icons.py draws every icon at, smallest first.
+constexpr int IconSizes[] = {16, 20, 24, 32, 40, 48, 64};
+
 void SetButtonIcon(HWND button, HICON icon)
 {
     SendMessageA(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
 }
 
-void SetStaticIcon(HWND control, HICON icon)
+// The padlock's image and its name for screen readers, its window text: set by the
+// default procedure, as an icon static need not keep text (Wine's ignores WM_SETTEXT).
+void SetPadlock(HWND padlock, int icon)
 {
-    SendMessageA(control, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+    SendMessageA(padlock, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon < 0 ? nullptr : RowIcon(icon)));
+    DefWindowProcA(padlock, WM_SETTEXT, 0,
+                   reinterpret_cast<LPARAM>(icon == LockedIcon ? "Locked" : icon == UnlockedIcon ? "Unlocked" : ""));
 }
 
 // Centres the padlock vertically on the row's Disable button, its left edge kept.
 void PlacePadlock(HWND padlock)
 {
-    SetStaticIcon(padlock, IconTable[LockedIcon].handle);
+    SetPadlock(padlock, LockedIcon);
     RECT icon, button;
     GetControlRect(padlock, &icon);
     GetControlRect(GetWindow(padlock, GW_HWNDPREV), &button);
@@ -45,12 +53,22 @@ void PlacePadlock(HWND padlock)
 
 } // namespace
 
-void LoadRowIcons()
+void LoadRowIcons(UINT dpi)
 {
-    HINSTANCE module = GetModuleHandleA(nullptr);
+    DestroyRowIcons();
     for (RowIconEntry& icon : IconTable)
-        icon.handle = static_cast<HICON>(
-            LoadImageA(module, MAKEINTRESOURCEA(icon.resourceId), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+        icon.handle = LoadIconForDpi(icon.resourceId, 16, dpi);
+}
+
+HICON LoadIconForDpi(int resourceId, int base, UINT dpi)
+{
+    const int wanted = MulDiv(base, dpi, DefaultDpi);
+    int size = IconSizes[std::size(IconSizes) - 1];
+    for (int drawn : IconSizes)
+        if (drawn >= wanted && drawn < size)
+            size = drawn;
+    return static_cast<HICON>(
+        LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
 }
 
 void DestroyRowIcons()
@@ -88,6 +106,10 @@ void UpdateRowImages(HWND dialog, int buttonId)
     }
     if (!button)
         return;
-    const HICON padlock[ChoiceCount] = {IconTable[UnlockedIcon].handle, nullptr, IconTable[LockedIcon].handle};
-    SetStaticIcon(button, padlock[chosen]);
+    const int padlock[ChoiceCount] = {UnlockedIcon, -1, LockedIcon};
+    SetPadlock(button, padlock[chosen]);
+    // Hidden, it is no object a screen reader lists; on screen it showed nothing.
+    const bool show = padlock[chosen] >= 0;
+    if (((GetWindowLongPtrA(button, GWL_STYLE) & WS_VISIBLE) != 0) != show)
+        ShowWindow(button, show ? SW_SHOWNA : SW_HIDE);
 }

@@ -63,13 +63,15 @@ void ShowRow(HWND dialog, int labelId, bool show, bool dialogHidden)
 {
     HWND control = GetDlgItem(dialog, labelId);
     for (int i = 0; i < 5 && control; ++i, control = GetWindow(control, GW_HWNDNEXT)) {
+        // A padlock without an image (Prompt) stays hidden, as the row's images left it.
+        const bool shown = show && (i < 4 || SendMessageA(control, STM_GETIMAGE, IMAGE_ICON, 0));
         const LONG_PTR style = GetWindowLongPtrA(control, GWL_STYLE);
-        if (((style & WS_VISIBLE) != 0) == show)
+        if (((style & WS_VISIBLE) != 0) == shown)
             continue;
         if (dialogHidden)
             SetWindowLongPtrA(control, GWL_STYLE, style ^ WS_VISIBLE);
         else
-            ShowWindow(control, show ? SW_SHOWNA : SW_HIDE);
+            ShowWindow(control, shown ? SW_SHOWNA : SW_HIDE);
     }
 }
 
@@ -96,6 +98,21 @@ void GetControlRect(HWND control, RECT* rect)
     HWND parent = GetParent(control);
     ScreenToClient(parent, reinterpret_cast<POINT*>(&rect->left));
     ScreenToClient(parent, reinterpret_cast<POINT*>(&rect->right));
+}
+
+void ScaleControls(HWND dialog, UINT from, UINT to, HFONT font)
+{
+    // In proportion to where they stand: scaled up and down again, they come back to the pixel.
+    const auto scale = [from, to](LONG pixels) { return MulDiv(pixels, to, from); };
+    for (HWND control = GetWindow(dialog, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+        RECT rect;
+        GetControlRect(control, &rect);
+        MoveWindowToRect(control, {scale(rect.left), scale(rect.top), scale(rect.right), scale(rect.bottom)});
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+    // Measured from the template at the first layout; the template scales as the controls did.
+    RowToButtonsGap = scale(RowToButtonsGap);
+    ButtonsToLinkGap = scale(ButtonsToLinkGap);
 }
 
 void LayoutRows(HWND dialog)

@@ -1,11 +1,19 @@
 // The check list box in a dialog that counts the toggles it hears of, driven with input messages.
 #include "support/common.h"
 
+#include <oleacc.h>
+
 #include "controls/check_list_box.h"
 
 namespace {
 
 int g_toggles;
+std::string g_heard;   // the items (from 1) a screen reader was told changed state
+
+void CALLBACK Hear(HWINEVENTHOOK, DWORD, HWND, LONG object, LONG item, DWORD, DWORD)
+{
+    g_heard += object == OBJID_CLIENT ? std::to_string(item) + ';' : "";
+}
 
 INT_PTR CALLBACK CountingDlgProc(HWND, UINT message, WPARAM, LPARAM)
 {
@@ -22,7 +30,23 @@ TEST_CASE("check list box: toggles and notifies once per gesture")
     REQUIRE(SubclassCheckListBox(list) == 1);
     for (const char* text : {"First", "Second", "Third"})
         SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-    // toggled: the item's state afterwards and the number of WM_CHECKLIST_TOGGLED heard.
+    // As a screen reader reads the items: check boxes, named by their text.
+    void* found = nullptr;
+    REQUIRE(AccessibleObjectFromWindow(list, OBJID_CLIENT, __uuidof(IAccessible), &found) == S_OK);
+    auto* items = static_cast<IAccessible*>(found);
+    VARIANT second = {}, role = {}, state = {};
+    second.vt = VT_I4;
+    second.lVal = 2;
+    BSTR name = nullptr;
+    items->get_accName(second, &name);
+    CHECK(lstrcmpW(name, L"Second") == 0);
+    SysFreeString(name);
+    items->get_accRole(second, &role);
+    CHECK(role.lVal == ROLE_SYSTEM_CHECKBUTTON);
+    HWINEVENTHOOK hearing = SetWinEventHook(EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_STATECHANGE,
+                                            GetModuleHandleA(nullptr), Hear, 0, 0, WINEVENT_INCONTEXT);
+    // toggled: the item's state afterwards, the number of WM_CHECKLIST_TOGGLED and of the item's state changes
+    // a screen reader heard (in context: as each is raised).
     constexpr struct { const char* name; bool inSquare; int clicks; WPARAM key; LRESULT toggled; } cases[] = {
         {"a click on the text selects only", false, 1, 0, 0},
         {"a click in the square toggles", true, 1, 0, 1},
@@ -35,6 +59,7 @@ TEST_CASE("check list box: toggles and notifies once per gesture")
         SetCheckListItemState(list, 1, 0);
         SendMessageA(list, LB_SETCURSEL, c.key ? 1 : 0, 0);
         g_toggles = 0;
+        g_heard.clear();
         RECT item;
         SendMessageA(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
         const int h = item.bottom - item.top;
@@ -46,6 +71,11 @@ TEST_CASE("check list box: toggles and notifies once per gesture")
         if (c.key)
             SendMessageA(list, WM_KEYDOWN, c.key, 0);
         CHECK((GetCheckListItemState(list, 1) == c.toggled && g_toggles == c.toggled));
+        CHECK(g_heard == std::string(c.toggled ? "2;" : ""));
+        items->get_accState(second, &state);
+        CHECK((state.lVal & STATE_SYSTEM_CHECKED) == (c.toggled ? STATE_SYSTEM_CHECKED : 0));
     }
+    UnhookWinEvent(hearing);
+    items->Release();
     DestroyWindow(dialog);
 }

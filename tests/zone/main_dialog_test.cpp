@@ -38,14 +38,18 @@ TEST_CASE("the stored Options decide the rows, and a close keeps them and the pl
         const auto image = [&](int id, UINT message) { return SendDlgItemMessageA(dialog, id, message, IMAGE_ICON, 0); };
         const int shown = static_cast<int>(c.entries.size());
         for (int row = 0; row < RowCount; ++row) {
-            // A row is its label and the four siblings after it.
-            HWND control = GetDlgItem(dialog, IDC_FIRST_LABEL + row);
-            for (int sibling = 0; sibling < 5; ++sibling, control = GetWindow(control, GW_HWNDNEXT))
-                CHECK(((GetWindowLongPtrA(control, GWL_STYLE) & WS_VISIBLE) != 0) == (row < shown));
-            // A padlock, open or closed, but for Prompt; a hidden row keeps the closed one it was placed with.
+            // A padlock, open or closed and named so, but for Prompt; a hidden row keeps the closed one it had.
             const int choice = row < shown ? c.entries[row] % 3 : 2;
             const HICON padlocks[] = {RowIcon(UnlockedIcon), nullptr, RowIcon(LockedIcon)};
             CHECK(image(IDC_FIRST_STATUS + row, STM_GETIMAGE) == reinterpret_cast<LRESULT>(padlocks[choice]));
+            char name[16] = "";   // its window text, the name oleacc gives screen readers
+            GetDlgItemTextA(dialog, IDC_FIRST_STATUS + row, name, sizeof name);
+            CHECK(std::string(name) == std::vector<std::string>{"Unlocked", "", "Locked"}[choice]);
+            // A row is its label and the four siblings after it; a padlock shows only with its image.
+            HWND control = GetDlgItem(dialog, IDC_FIRST_LABEL + row);
+            for (int sibling = 0; sibling < 5; ++sibling, control = GetWindow(control, GW_HWNDNEXT))
+                CHECK(((GetWindowLongPtrA(control, GWL_STYLE) & WS_VISIBLE) != 0) ==
+                      (row < shown && (sibling < 4 || choice != 1)));
             if (row >= shown)
                 continue;
             char label[64];

@@ -1,0 +1,173 @@
+// The main window and the options list at each display scale, and a move to a monitor of another scale.
+#include "support/common.h"
+
+#include <process.h>
+#include <set>
+
+#include "zone/dialog_harness.h"
+#include "zone/option_catalogue.h"
+#include "zone/options_dialog.h"
+#include "zone/row_layout.h"
+
+namespace {
+
+// What a window drawn at dpi shows (pixels): row images and padlocks, the program icon, the link's hand, the
+// options list's items, the dialog font's and the small print's height (lfHeight).
+constexpr struct Scale { UINT dpi; int image, program, cursor, item; LONG font, smallPrint; } Scales[] = {
+    {96, 16, 32, 32, 16, -11, -9},
+    {120, 20, 40, 32, 20, -13, -10},
+    {144, 24, 48, 48, 24, -16, -13},
+    {192, 32, 64, 64, 32, -21, -17},
+};
+
+int ImageSize(LRESULT image)
+{
+    ICONINFO info = {};
+    BITMAP mask = {};
+    GetIconInfo(reinterpret_cast<HICON>(image), &info);
+    GetObjectA(info.hbmMask, sizeof mask, &mask);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return mask.bmWidth;
+}
+
+LONG FontHeight(HWND control)
+{
+    LOGFONTA look = {};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)), sizeof look, &look);
+    return look.lfHeight;
+}
+
+bool Shown(HWND control) { return (GetWindowLongPtrA(control, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+// Every row shown, with each padlock: open, none, closed.
+HWND CreateFullWindow()
+{
+    ResetShownSettings(0x3FF);
+    for (int i = 0; i < OptionCount; ++i)
+        SetPolicy(OptionCatalogue[i].urlAction, PolicyChoices[i % 3].policy);
+    return CreateMainDialog();
+}
+
+// Each image the size for scale, each text whole, no two controls on each other, the client area ending
+// under the notice, and the small print in proportion to the dialog font.
+void CheckMainWindow(HWND dialog, const Scale& scale)
+{
+    RECT client, place, other, overlap;
+    GetClientRect(dialog, &client);
+    GetControlRect(GetDlgItem(dialog, IDC_NOTICE), &place);
+    CHECK(client.bottom == place.bottom);
+    CHECK(FontHeight(GetDlgItem(dialog, IDC_FIRST_LABEL)) == scale.font);
+    CHECK(FontHeight(GetDlgItem(dialog, IDC_NOTICE)) == scale.smallPrint);
+    for (HWND control = GetWindow(dialog, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+        const int id = GetDlgCtrlID(control);
+        CAPTURE(id);
+        GetControlRect(control, &place);
+        if (!Shown(control))
+            continue;
+        CHECK(place.right <= client.right);
+        for (HWND next = GetWindow(control, GW_HWNDNEXT); next; next = GetWindow(next, GW_HWNDNEXT)) {
+            GetControlRect(next, &other);
+            if (Shown(next))
+                CHECK_FALSE_MESSAGE(IntersectRect(&overlap, &place, &other), GetDlgCtrlID(next));
+        }
+        char text[80] = "";
+        if (id >= IDC_FIRST_BUTTON && id <= IDC_LAST_BUTTON) {
+            CHECK(ImageSize(SendMessageA(control, BM_GETIMAGE, IMAGE_ICON, 0)) == scale.image);
+        } else if (id >= IDC_FIRST_STATUS && id <= IDC_LAST_STATUS) {
+            CHECK(ImageSize(SendMessageA(control, STM_GETIMAGE, IMAGE_ICON, 0)) == scale.image);
+        } else if (id == -1) {   // the program icon
+            CHECK(ImageSize(SendMessageA(control, STM_GETIMAGE, IMAGE_ICON, 0)) == scale.program);
+        } else if (GetWindowTextA(control, text, sizeof text) > 0) {
+            HDC dc = GetDC(control);
+            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+            RECT need = {};
+            DrawTextA(dc, text, -1, &need, DT_CALCRECT | DT_SINGLELINE);
+            ReleaseDC(control, dc);
+            CHECK(need.right <= place.right - place.left);
+            CHECK(need.bottom <= place.bottom - place.top);
+        }
+    }
+}
+
+std::set<HANDLE> g_live;   // the fonts and icons the product made and has not freed
+template <typename Handle> Handle Live(Handle made) { return g_live.insert(made), made; }
+HFONT WINAPI NewFont(const LOGFONTA* look) { return Live(PLATFORM("gdi32", CreateFontIndirectA)(look)); }
+HANDLE WINAPI NewImage(HINSTANCE module, LPCSTR name, UINT type, int width, int height, UINT flags)
+{
+    return Live(PLATFORM("user32", LoadImageA)(module, name, type, width, height, flags));
+}
+BOOL WINAPI FreeObject(HGDIOBJ object) { return g_live.erase(object), PLATFORM("gdi32", DeleteObject)(object); }
+BOOL WINAPI FreeIcon(HICON icon) { return g_live.erase(icon), PLATFORM("user32", DestroyIcon)(icon); }
+RECT g_square;   // the last check square the options list drew
+BOOL WINAPI DrawSquare(HDC dc, LPRECT box, UINT type, UINT state)
+{
+    return g_square = *box, PLATFORM("user32", DrawFrameControl)(dc, box, type, state);
+}
+
+} // namespace
+
+// Run by the next case in a program of its own, started under the prefix's LogPixels for the row BRDL_SCALE
+// names; skipped otherwise.
+TEST_CASE("the main window and the options list at the prefix's LogPixels" * doctest::skip())
+{
+    const Scale* scale = &Scales[std::atoi(getenv("BRDL_SCALE"))];
+    ZoneFixture fixture;
+    HWND dialog = CreateFullWindow(), link = GetDlgItem(dialog, IDC_LINK);
+    CheckMainWindow(dialog, *scale);
+    ShowWindow(dialog, SW_SHOWNA);
+    UpdateWindow(dialog);   // the link knows where its text is once painted, then the pointer to its middle
+    RECT text;
+    GetClientRect(link, &text);
+    SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(text.right / 2, 2));
+    CHECK(ImageSize(reinterpret_cast<LRESULT>(GetCursor())) == scale->cursor);
+    CloseMainDialog(dialog);
+
+    const ImportPatch squares("user32", "DrawFrameControl", DrawSquare);
+    dialog = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_OPTIONS), nullptr, OptionsDlgProc, 0);
+    ShowWindow(dialog, SW_SHOWNA);
+    UpdateWindow(dialog);
+    CHECK(SendDlgItemMessageA(dialog, IDC_OPTION_LIST, LB_GETITEMHEIGHT, 0, 0) == scale->item);
+    CHECK(g_square.bottom - g_square.top == scale->item - 2);
+    CHECK(g_square.right - g_square.left == scale->item - 2);
+    DestroyWindow(dialog);
+}
+
+TEST_CASE("at 96, 120, 144 and 192 DPI every image has its size, every text its room and each control its place")
+{
+    constexpr char Desktop[] = "Control Panel\\Desktop";
+    const DWORD before = DwordValue(HKEY_CURRENT_USER, Desktop, "LogPixels");   // ~0u: none, Wine's 96
+    for (const Scale& scale : Scales) {
+        CAPTURE(scale.dpi);
+        WriteDword(HKEY_CURRENT_USER, Desktop, "LogPixels", scale.dpi);   // read by each program as it starts
+        _putenv_s("BRDL_SCALE", std::to_string(&scale - Scales).c_str());
+        CHECK(_spawnl(_P_WAIT, _pgmptr, "brdl_tests", "--no-skip", "--test-case=*LogPixels", nullptr) == 0);
+    }
+    WriteDword(HKEY_CURRENT_USER, Desktop, "LogPixels", before == ~0u ? 96 : before);
+}
+
+TEST_CASE_FIXTURE(ZoneFixture, "moved to 144 DPI and back, the window takes its place and scale, and frees the old")
+{
+    const ImportPatch tracked[] = {{"gdi32", "CreateFontIndirectA", NewFont}, {"user32", "LoadImageA", NewImage},
+                                   {"gdi32", "DeleteObject", FreeObject}, {"user32", "DestroyIcon", FreeIcon}};
+    HWND dialog = CreateFullWindow();
+    const size_t made = g_live.size();
+    RECT start, now;
+    GetWindowRect(dialog, &start);
+    const struct { const Scale& scale; RECT suggested; } moves[] = {
+        {Scales[2], {200, 50, 200 + (start.right - start.left) * 3 / 2, 50 + (start.bottom - start.top) * 3 / 2}},
+        {Scales[0], start},
+    };
+    for (const auto& move : moves) {
+        CAPTURE(move.scale.dpi);
+        SendMessageA(dialog, WM_DPICHANGED, MAKEWPARAM(move.scale.dpi, move.scale.dpi),
+                     reinterpret_cast<LPARAM>(&move.suggested));
+        GetWindowRect(dialog, &now);
+        CHECK(now.left == move.suggested.left);
+        CHECK(now.top == move.suggested.top);
+        CHECK(now.right == move.suggested.right);
+        CheckMainWindow(dialog, move.scale);
+    }
+    CHECK(std::exchange(g_live, {}).size() == made);
+    CloseMainDialog(dialog);
+}
