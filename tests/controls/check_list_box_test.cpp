@@ -8,6 +8,7 @@
 namespace {
 
 int g_toggles;
+bool g_drawnChecked;   // the second item drawn checked
 std::string g_heard;   // the items (from 1) a screen reader was told changed state
 
 void CALLBACK Hear(HWINEVENTHOOK, DWORD, HWND, LONG object, LONG item, DWORD, DWORD)
@@ -15,9 +16,11 @@ void CALLBACK Hear(HWINEVENTHOOK, DWORD, HWND, LONG object, LONG item, DWORD, DW
     g_heard += object == OBJID_CLIENT ? std::to_string(item) + ';' : "";
 }
 
-INT_PTR CALLBACK CountingDlgProc(HWND, UINT message, WPARAM, LPARAM)
+INT_PTR CALLBACK CountingDlgProc(HWND, UINT message, WPARAM, LPARAM lParam)
 {
     g_toggles += message == WM_CHECKLIST_TOGGLED;
+    const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    g_drawnChecked |= message == WM_DRAWITEM && draw->itemID == 1 && draw->itemData;
     return FALSE;
 }
 
@@ -45,20 +48,31 @@ TEST_CASE("check list box: toggles and notifies once per gesture")
     CHECK(role.lVal == ROLE_SYSTEM_CHECKBUTTON);
     HWINEVENTHOOK hearing = SetWinEventHook(EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_STATECHANGE,
                                             GetModuleHandleA(nullptr), Hear, 0, 0, WINEVENT_INCONTEXT);
-    // toggled: the item's state afterwards, the number of WM_CHECKLIST_TOGGLED and of the item's state changes
-    // a screen reader heard (in context: as each is raised).
-    constexpr struct { const char* name; bool inSquare; int clicks; WPARAM key; LRESULT toggled; } cases[] = {
-        {"a click on the text selects only", false, 1, 0, 0},
-        {"a click in the square toggles", true, 1, 0, 1},
-        {"a double click on the text toggles once", false, 2, 0, 1},
-        {"a double click in the square toggles once", true, 2, 0, 1},
-        {"Space toggles the selection", false, 0, VK_SPACE, 1},
+    // What each gesture on the second item leaves: its state, drawn before the gesture's message returns, the
+    // notices its parent heard and the items a screen reader heard change (in context: as each is raised).
+    const struct {
+        std::string name;
+        bool inSquare = false;
+        int clicks = 0;
+        WPARAM key = 0;
+        std::string outcome;
+    } rows[] = {
+        {.name = "a click on the text selects only", .clicks = 1, .outcome = "unchecked; 0 notices; heard "},
+        {.name = "a click in the square toggles", .inSquare = true, .clicks = 1,
+         .outcome = "checked, drawn; 1 notices; heard 2;"},
+        {.name = "a double click on the text toggles once", .clicks = 2,
+         .outcome = "checked, drawn; 1 notices; heard 2;"},
+        {.name = "a double click in the square toggles once", .inSquare = true, .clicks = 2,
+         .outcome = "checked, drawn; 1 notices; heard 2;"},
+        {.name = "Space toggles the selection", .key = VK_SPACE, .outcome = "checked, drawn; 1 notices; heard 2;"},
     };
-    for (const auto& c : cases) {
-        CAPTURE(c.name);
+    ShowWindow(dialog, SW_SHOWNA);   // drawn as it changes
+    for (const auto& c : rows) {
+        INFO(c.name);
         SetCheckListItemState(list, 1, 0);
         SendMessageA(list, LB_SETCURSEL, c.key ? 1 : 0, 0);
         g_toggles = 0;
+        g_drawnChecked = false;
         g_heard.clear();
         RECT item;
         SendMessageA(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
@@ -70,10 +84,11 @@ TEST_CASE("check list box: toggles and notifies once per gesture")
         }
         if (c.key)
             SendMessageA(list, WM_KEYDOWN, c.key, 0);
-        CHECK((GetCheckListItemState(list, 1) == c.toggled && g_toggles == c.toggled));
-        CHECK(g_heard == std::string(c.toggled ? "2;" : ""));
+        const bool checked = GetCheckListItemState(list, 1) != 0;
+        CHECK((checked ? "checked" : "unchecked") + std::string(checked && g_drawnChecked ? ", drawn" : "") + "; " +
+                  std::to_string(g_toggles) + " notices; heard " + g_heard == c.outcome);
         items->get_accState(second, &state);
-        CHECK((state.lVal & STATE_SYSTEM_CHECKED) == (c.toggled ? STATE_SYSTEM_CHECKED : 0));
+        CHECK((state.lVal & STATE_SYSTEM_CHECKED) == (checked ? STATE_SYSTEM_CHECKED : 0));
     }
     UnhookWinEvent(hearing);
     items->Release();

@@ -9,7 +9,8 @@ std::string g_opened;   // "parent verb file show" of each request
 
 HINSTANCE WINAPI RecordOpen(HWND parent, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR, INT show)
 {
-    g_opened += std::to_string(parent == g_parent) + ' ' + verb + ' ' + file + (parameters ? "?" : " ") + char('0' + show);
+    g_opened += std::to_string(parent == g_parent) + ' ' + verb + ' ' + file + (parameters ? "?" : " ") +
+                char('0' + show);
     return nullptr;
 }
 
@@ -19,25 +20,37 @@ TEST_CASE("the address opens on a press on the label and a release on its text, 
 {
     const ImportPatch open("shell32", "ShellExecuteA", RecordOpen);
     REQUIRE(!open.slots.empty());
-    const struct { bool painted; int down, up; bool loseCapture; const char* opened; } cases[] = {
-        {true, 2, 150, false, "1 open https://www.talvane.example/ 1"},     // beside the text, then on it
-        {true, 200, 398, false, ""},                                        // on the text, then beside it
-        {true, 200, 200, true, ""},                                         // the capture went elsewhere
-        {false, 200, 200, false, ""},                                       // no text to hit before a paint
+    // The label is 400 pixels wide, its text centred; down and up: where the button goes down and up.
+    const struct {
+        std::string name;
+        bool painted = true;
+        int down, up;
+        bool loseCapture = false;
+        std::string outcome;   // the pointer over where it went down, and what the release opened
+    } rows[] = {
+        {.name = "beside the text, then on it", .down = 2, .up = 150,
+         .outcome = "arrow; 1 open https://www.talvane.example/ 1"},
+        {.name = "on the text, then beside it", .down = 200, .up = 398, .outcome = "hand; "},
+        {.name = "the capture went elsewhere", .down = 200, .up = 200, .loseCapture = true, .outcome = "hand; "},
+        {.name = "no text to hit before a paint", .painted = false, .down = 200, .up = 200, .outcome = "arrow; "},
     };
-    for (const auto& c : cases) {
-        CAPTURE(c.down);
+    for (const auto& c : rows) {
+        INFO(c.name);
         HWND label = CreateWindowA("STATIC", "https://www.talvane.example/", WS_CHILD | SS_NOTIFY | SS_CENTER, 0, 0,
                                    400, 20, g_parent, reinterpret_cast<HMENU>(IDC_LINK), nullptr, nullptr);
         REQUIRE(SubclassHyperlink(g_parent, IDC_LINK, IDCUR_HAND));
         if (c.painted)
             SendMessageA(label, WM_PAINT, 0, 0);
         g_opened.clear();
+        SetCursor(nullptr);   // whatever the move sets, it sets
+        SendMessageA(label, WM_MOUSEMOVE, 0, MAKELPARAM(c.down, 5));
+        const HCURSOR shown = GetCursor();
+        const std::string pointer = shown == LoadCursorA(nullptr, IDC_ARROW) ? "arrow" : shown ? "hand" : "none";
         SendMessageA(label, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(c.down, 5));
         if (c.loseCapture)
             SetCapture(g_parent);
         SendMessageA(label, WM_LBUTTONUP, 0, MAKELPARAM(c.up, 5));
-        CHECK(g_opened == c.opened);
+        CHECK(pointer + "; " + g_opened == c.outcome);
         DestroyWindow(label);
     }
 }

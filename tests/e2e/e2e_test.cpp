@@ -27,7 +27,10 @@ bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds = 30000)
     return false;
 }
 
-void Press(HWND window, int id) { PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(window, id))); }
+void Press(HWND window, int id)
+{
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(window, id)));
+}
 
 std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of("\\/")); }
 
@@ -117,10 +120,12 @@ TEST_CASE("a first start from a download folder installs where asked, opens, and
     REQUIRE(CopyTo(BRDL_EXE, downloaded));
     {   // A folder the 8-bit API reaches only by a look-alike ('&' for U+FF06) fails like a copy, making nothing.
         Brdl run(downloaded);
-        SendDlgItemMessageW(run.Window("Install Brindle", IDC_FOLDER), IDC_FOLDER, WM_SETTEXT, 0, LPARAM(L"C:\\New\\A\uFF06B"));
-        Press(run.Window("Install Brindle", IDC_FOLDER), IDOK);
-        CHECK((AnswerMessage(run, IDOK) == "Unable to copy file to destination folder. Installation was aborted." &&
-               run.Ends() && !Exists("C:\\New")));
+        HWND dialog = run.Window("Install Brindle", IDC_FOLDER);
+        SendDlgItemMessageW(dialog, IDC_FOLDER, WM_SETTEXT, 0, LPARAM(L"C:\\New\\A\uFF06B"));
+        Press(dialog, IDOK);
+        CHECK(AnswerMessage(run, IDOK) == "Unable to copy file to destination folder. Installation was aborted.");
+        CHECK(run.Ends());
+        CHECK_FALSE(Exists("C:\\New"));
     }
     for (const std::string& exe : {downloaded, installed}) {
         CAPTURE(exe);
@@ -131,8 +136,10 @@ TEST_CASE("a first start from a download folder installs where asked, opens, and
         HWND edit = GetDlgItem(dialog, IDC_FOLDER);
         const auto choose = [&](int scope) { SendDlgItemMessageA(dialog, scope, BM_CLICK, 0, 0); return Text(edit); };
         // While it is the default, the folder follows the scope (Current user needs no rights); a typed one stays.
-        CHECK((Text(edit) == folder && SendDlgItemMessageA(dialog, IDC_ALL_USERS, BM_GETCHECK, 0, 0) == BST_CHECKED));
-        CHECK((choose(IDC_CURRENT_USER) == std::string(local) + "\\Programs\\BRDL" && choose(IDC_ALL_USERS) == folder));
+        CHECK(Text(edit) == folder);
+        CHECK(SendDlgItemMessageA(dialog, IDC_ALL_USERS, BM_GETCHECK, 0, 0) == BST_CHECKED);
+        CHECK(choose(IDC_CURRENT_USER) == std::string(local) + "\\Programs\\BRDL");
+        CHECK(choose(IDC_ALL_USERS) == folder);
         // Without its backslash it would be taken relative to wherever the program started; a removal would take
         // all of a root.
         for (const char* refused : {"C:\\", "C:BRDL"}) {
@@ -140,7 +147,8 @@ TEST_CASE("a first start from a download folder installs where asked, opens, and
             Press(dialog, IDOK);
             CHECK(AnswerMessage(run, IDOK) == "You must enter a folder where this program will be installed.");
         }
-        CHECK((choose(IDC_CURRENT_USER) == "C:BRDL" && choose(IDC_ALL_USERS) == "C:BRDL"));
+        const std::string typedStays = choose(IDC_CURRENT_USER);
+        CHECK(typedStays + " " + choose(IDC_ALL_USERS) == "C:BRDL C:BRDL");
         SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>((" \t" + folder + "  ").c_str()));   // trimmed
         Press(dialog, IDOK);
         HWND main = run.Window("Brindle", IDC_OPTIONS);

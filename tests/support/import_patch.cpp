@@ -4,7 +4,8 @@ ImportPatch::ImportPatch(const char* dll, const char* function, const void* stan
     : original(GetProcAddress(LoadLibraryA(dll), function))
 {
     auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
-    const auto* headers = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const LONG headerAt = reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew;
+    const auto* headers = reinterpret_cast<IMAGE_NT_HEADERS*>(base + headerAt);
     const IMAGE_DATA_DIRECTORY table = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IAT];
     auto* first = reinterpret_cast<FARPROC*>(base + table.VirtualAddress);
     DWORD access;

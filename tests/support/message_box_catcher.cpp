@@ -1,7 +1,5 @@
 #include "support/message_box_catcher.h"
 
-#include <algorithm>
-
 #include "app/resource.h"
 
 namespace {
@@ -34,14 +32,10 @@ std::string MessageText(UINT id)
 }
 
 MessageBoxCatcher::MessageBoxCatcher(int pressed)
-    : answer(pressed), messageBox("user32", "MessageBoxA", CatchMessage), dialogBox("user32", "DialogBoxParamW", CatchDialog)
+    : answer(pressed), messageBox("user32", "MessageBoxA", CatchMessage),
+      dialogBox("user32", "DialogBoxParamW", CatchDialog)
 {
     g_catcher = this;
-}
-
-size_t MessageBoxCatcher::CountOf(UINT id) const
-{
-    return std::count_if(caught.begin(), caught.end(), [id](const CaughtMessage& box) { return box.text == MessageText(id); });
 }
 
 std::string MessageBoxCatcher::Shown() const

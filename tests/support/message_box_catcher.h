@@ -15,7 +15,6 @@ struct CaughtMessage {
 
 struct MessageBoxCatcher {
     explicit MessageBoxCatcher(int pressed = IDOK);   // the button pressed on every box
-    size_t CountOf(UINT id) const;   // boxes with message id's text
     std::string Shown() const;       // the ids of the messages shown, in order: "" or "123 125"
 
     std::vector<CaughtMessage> caught;

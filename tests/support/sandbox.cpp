@@ -11,7 +11,8 @@ RegistrySandbox::RegistrySandbox()
     RegDeleteTreeA(HKEY_CURRENT_USER, Sandbox);
     for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
         HKEY key = nullptr;
-        RegCreateKeyA(HKEY_CURRENT_USER, root == HKEY_CURRENT_USER ? "Software\\BrindleTests\\U" : "Software\\BrindleTests\\M", &key);
+        RegCreateKeyA(HKEY_CURRENT_USER, root == HKEY_CURRENT_USER ? "Software\\BrindleTests\\U"
+                                                                   : "Software\\BrindleTests\\M", &key);
         RegOverridePredefKey(root, key);
         RegCloseKey(key);
     }
@@ -29,7 +30,8 @@ TestFolder::TestFolder()
     static unsigned counter;
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
-    path = temp + ("brdl-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount()) + "-" + std::to_string(++counter));
+    path = temp + ("brdl-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount()) + "-" +
+                   std::to_string(++counter));
     CreateDirectoryA(path.c_str(), nullptr);
 }
 

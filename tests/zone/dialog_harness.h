@@ -30,3 +30,7 @@ void CloseMainDialog(HWND dialog, int how = IDCANCEL);
 void PumpMessages();
 // The three check states of a row as "100", "010", "001" or "000".
 std::string RowChecks(HWND dialog, int row);
+// What the main window shows of its rows, as a user reads them: each shown row's label and choice (the checked
+// button, or "nothing"), "; " between rows. Told in brackets: a button image or a padlock (its image, name or
+// showing) that does not follow the row's check, a label cut short, a control of a hidden row left showing.
+std::string ShownRows(HWND dialog);

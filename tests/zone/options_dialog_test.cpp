@@ -5,6 +5,7 @@
 
 #include "zone/dialog_harness.h"
 #include "zone/option_catalogue.h"
+#include "zone/row_images.h"
 
 namespace {
 
@@ -30,12 +31,18 @@ void CALLBACK PlayScript(HWND, UINT, UINT_PTR timer, DWORD)
     if (!IsWindowVisible(dialog) || !KillTimer(nullptr, timer))   // shown, so its items are drawn
         return;
     HWND list = GetDlgItem(dialog, IDC_OPTION_LIST);
-    CHECK(SendMessageA(list, LB_GETCOUNT, 0, 0) == OptionCount);
-    char text[64] = "";
-    SendMessageA(list, LB_GETTEXT, 3, reinterpret_cast<LPARAM>(text));
-    CHECK(std::string(text) == "Active scripting");   // without the label's "&" and ":"
-    CHECK((SendMessageA(list, LB_GETITEMHEIGHT, 0, 0) >= 16 &&   // as high as a check square, checked or not
-           std::exchange(g_squares, {}) == std::set<UINT>{DFCS_BUTTONCHECK, DFCS_BUTTONCHECK | DFCS_CHECKED}));
+    std::string texts;   // the labels, without their "&" and ":"
+    for (int item = 0; item < SendMessageA(list, LB_GETCOUNT, 0, 0); ++item) {
+        char text[64] = "";
+        SendMessageA(list, LB_GETTEXT, item, reinterpret_cast<LPARAM>(text));
+        texts += (item ? "; " : "") + std::string(text);
+    }
+    CHECK(texts == "Download signed ActiveX controls; Download unsigned ActiveX controls; Run ActiveX controls and "
+                   "plug-ins; Active scripting; Scripting of Java programs; Scripting of safe ActiveX controls; "
+                   "Access data sources across domains; Display mixed content; Drag and drop or copy and paste "
+                   "files; Navigate sub-frames across domains");
+    CHECK(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0) >= 16);   // as high as a check square, checked or not
+    CHECK(std::exchange(g_squares, {}) == std::set<UINT>{DFCS_BUTTONCHECK, DFCS_BUTTONCHECK | DFCS_CHECKED});
     for (WPARAM step : g_script)
         SendMessageA(step < VK_SPACE ? dialog : GetFocus(), step < VK_SPACE ? WM_COMMAND : WM_KEYDOWN, step, 0);
 }
@@ -44,43 +51,60 @@ void CALLBACK PlayScript(HWND, UINT, UINT_PTR timer, DWORD)
 
 TEST_CASE("Options changes the rows on an accepted OK only")
 {
-    // firstRow: the first row after the dialog, Prompt having been chosen there and not applied.
-    const struct { DWORD shown; std::vector<WPARAM> script; DWORD shownAfter; size_t refusals; std::string firstRow; } cases[] = {
-        {0x208, {VK_SPACE, IDOK}, 0x209, 0, "001"},                                         // Space checks one, OK
-        {0x008, {VK_DOWN, VK_DOWN, VK_DOWN, VK_SPACE, IDOK, IDCANCEL}, 0x008, 1, "010"},   // none: refused, Cancel
-        {0x1FF, {VK_END, VK_SPACE, IDOK}, 0x3FF, 0, "001"},                                // the tenth, the most
-        {0x201, {VK_SPACE, IDOK}, 0x200, 0, "010"},                                         // the last one alone
+    // Prompt chosen in the first row and not applied; its setting's zone policy says Disable.
+    const std::string second = "Download &unsigned ActiveX controls: Prompt; ";
+    const struct {
+        std::string name;
+        DWORD shown;
+        std::vector<WPARAM> script;   // keys for the focused item, or IDOK and IDCANCEL for the dialog
+        std::string outcome;   // the rows, the messages and how the window's bottom edge moved
+    } rows[] = {
+        {.name = "Space checks the first", .shown = 0x208, .script = {VK_SPACE, IDOK},
+         .outcome = "&Download signed ActiveX controls: Disable; Active &scripting: Prompt; &Navigate sub-frames "
+                    "across domains: Prompt; quiet; down"},
+        {.name = "none checked: refused, then Cancel", .shown = 0x008,
+         .script = {VK_DOWN, VK_DOWN, VK_DOWN, VK_SPACE, IDOK, IDCANCEL},
+         .outcome = "Active &scripting: Prompt; told 120; kept"},
+        {.name = "the tenth, the most", .shown = 0x1FF, .script = {VK_END, VK_SPACE, IDOK},
+         .outcome = "&Download signed ActiveX controls: Disable; " + second + "&Run ActiveX controls and plug-ins: "
+                    "Prompt; Active &scripting: Prompt; Scripting of &Java programs: Prompt; Scripting of safe "
+                    "Active&X controls: Prompt; Acc&ess data sources across domains: Prompt; Display &mixed content: "
+                    "Prompt; Drag and drop or copy and paste &files: Prompt; &Navigate sub-frames across domains: "
+                    "Prompt; quiet; down"},
+        {.name = "the last alone", .shown = 0x201, .script = {VK_SPACE, IDOK},
+         .outcome = "&Navigate sub-frames across domains: Prompt; quiet; up"},
     };
-    const ImportPatch tracked[] = {{"gdi32", "CreateSolidBrush", NewBrush}, {"gdi32", "CreateFontIndirectA", NewFont},
-        {"gdi32", "DeleteObject", FreeObject}, {"kernel32", "GlobalAlloc", NewBlock}, {"kernel32", "GlobalFree", FreeBlock},
-        {"user32", "DrawFrameControl", DrawSquare}};
-    for (const auto& c : cases) {
-        CAPTURE(c.shown);
+    const ImportPatch tracked[] = {
+        {"gdi32", "CreateSolidBrush", NewBrush}, {"gdi32", "CreateFontIndirectA", NewFont},
+        {"gdi32", "DeleteObject", FreeObject}, {"kernel32", "GlobalAlloc", NewBlock},
+        {"kernel32", "GlobalFree", FreeBlock}, {"user32", "DrawFrameControl", DrawSquare}};
+    for (const auto& c : rows) {
+        INFO(c.name);
         ZoneFixture fixture;
         ResetShownSettings(c.shown);
         SetPolicy(0x1001, URLPOLICY_DISALLOW);
         HWND dialog = CreateMainDialog();
         ShowWindow(dialog, SW_SHOWNA);   // as a user has it: rows now come and go one by one
         CheckRadioButton(dialog, IDC_FIRST_BUTTON, IDC_FIRST_BUTTON + 2, IDC_FIRST_BUTTON + 1);
+        UpdateRowImages(dialog, IDC_FIRST_BUTTON);
         RECT before, after;
         GetWindowRect(dialog, &before);
         g_script = c.script;
         SetTimer(nullptr, 0, 20, PlayScript);
         SendMessageA(dialog, WM_COMMAND, IDC_OPTIONS, 0);
         GetWindowRect(dialog, &after);
-        for (int i = 0; i < OptionCount; ++i)
-            CHECK(OptionCatalogue[i].visible == ((c.shownAfter >> i) & 1));
-        CHECK((fixture.messages.CountOf(IDS_NO_OPTION) == c.refusals && RowChecks(dialog, 0) == c.firstRow));
-        const int rows = __builtin_popcount(c.shownAfter), grown = rows - __builtin_popcount(c.shown);
-        CHECK((IsWindowVisible(GetDlgItem(dialog, IDC_FIRST_LABEL + rows - 1)) &&
-               (rows == RowCount || !IsWindowVisible(GetDlgItem(dialog, IDC_FIRST_LABEL + rows)))));
-        RECT padlock, button;   // the last row's padlock centred on its Disable button
-        GetWindowRect(GetDlgItem(dialog, IDC_FIRST_STATUS + rows - 1), &padlock);
-        GetWindowRect(GetDlgItem(dialog, IDC_FIRST_BUTTON + 3 * rows - 1), &button);
-        CHECK(std::abs(padlock.top + padlock.bottom - button.top - button.bottom) <= 1);
-        // Only the bottom edge moves: down when a row came, up when one went.
-        CHECK((after.left == before.left && after.top == before.top && after.right == before.right &&
-               (after.bottom > before.bottom) - (after.bottom < before.bottom) == (grown > 0) - (grown < 0)));
+        const std::string told = fixture.messages.Shown();
+        CHECK(ShownRows(dialog) + "; " + (told.empty() ? "quiet" : "told " + told) + "; " +
+                  (after.bottom > before.bottom ? "down" : after.bottom < before.bottom ? "up" : "kept") == c.outcome);
+        CHECK(after.left == before.left);   // only the bottom edge moves
+        CHECK(after.top == before.top);
+        CHECK(after.right == before.right);
+        for (int row = 0; row < RowCount && IsWindowVisible(GetDlgItem(dialog, IDC_FIRST_LABEL + row)); ++row) {
+            RECT padlock, button;   // each shown row's padlock centred on its Disable button, the new ones too
+            GetWindowRect(GetDlgItem(dialog, IDC_FIRST_STATUS + row), &padlock);
+            GetWindowRect(GetDlgItem(dialog, IDC_FIRST_BUTTON + 3 * row + 2), &button);
+            CHECK(std::abs(padlock.top + padlock.bottom - button.top - button.bottom) <= 1);
+        }
         CloseMainDialog(dialog);
         CHECK(std::exchange(g_live, {}).empty());   // each item drawn, each paint, each round frees what it made
     }

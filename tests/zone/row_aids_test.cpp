@@ -15,10 +15,14 @@ TEST_CASE_FIXTURE(ZoneFixture, "every row button names its choice, and shows its
     for (int i = 0; i < 30; ++i) {
         const std::string name[] = {"Enable", "Prompt", "Disable"};
         char tip[80] = "", text[80] = "";
-        TOOLINFOA tool = {TTTOOLINFOA_V2_SIZE, 0, GetDlgItem(dialog, IDC_FIRST_BUTTON + i), 0, {}, nullptr, tip, 0, nullptr};
+        TOOLINFOA tool = {};
+        tool.cbSize = TTTOOLINFOA_V2_SIZE;
+        tool.hwnd = GetDlgItem(dialog, IDC_FIRST_BUTTON + i);
+        tool.lpszText = tip;
         SendMessageA(tooltip, TTM_GETTEXTA, sizeof tip, reinterpret_cast<LPARAM>(&tool));
         GetWindowTextA(tool.hwnd, text, sizeof text);   // what a screen reader says
-        CHECK((tip == name[i % 3] && text == name[i % 3]));
+        CHECK(tip == name[i % 3]);
+        CHECK(text == name[i % 3]);
     }
     // In, then out: Enable (unchecked), Prompt (checked: no change), the last, a hidden row's. image: RowIcon index.
     const struct { int button, x, image; bool captured; } steps[] = {{0, 5, 0, true}, {0, 40, 0 + GreyIcons, false},
