@@ -7,6 +7,35 @@
 #include "zone/row_images.h"
 #include "zone/row_layout.h"
 
+namespace {
+
+MadeHandles* g_made;
+template <typename Handle> Handle Live(Handle made) { return g_made->live.insert(made), made; }
+HBRUSH WINAPI NewBrush(COLORREF colour) { return Live(PLATFORM("gdi32", CreateSolidBrush)(colour)); }
+HFONT WINAPI NewFont(const LOGFONTA* look) { return Live(PLATFORM("gdi32", CreateFontIndirectA)(look)); }
+HGLOBAL WINAPI NewBlock(UINT flags, SIZE_T size) { return Live(PLATFORM("kernel32", GlobalAlloc)(flags, size)); }
+HANDLE WINAPI NewImage(HINSTANCE module, LPCSTR name, UINT type, int width, int height, UINT flags)
+{
+    return Live(PLATFORM("user32", LoadImageA)(module, name, type, width, height, flags));
+}
+BOOL WINAPI FreeObject(HGDIOBJ object)
+{
+    return g_made->live.erase(object), PLATFORM("gdi32", DeleteObject)(object);
+}
+HGLOBAL WINAPI FreeBlock(HGLOBAL block) { return g_made->live.erase(block), PLATFORM("kernel32", GlobalFree)(block); }
+BOOL WINAPI FreeIcon(HICON icon) { return g_made->live.erase(icon), PLATFORM("user32", DestroyIcon)(icon); }
+
+} // namespace
+
+MadeHandles::MadeHandles()
+    : patches{{"gdi32", "CreateSolidBrush", NewBrush}, {"gdi32", "CreateFontIndirectA", NewFont},
+              {"kernel32", "GlobalAlloc", NewBlock}, {"user32", "LoadImageA", NewImage},
+              {"gdi32", "DeleteObject", FreeObject}, {"kernel32", "GlobalFree", FreeBlock},
+              {"user32", "DestroyIcon", FreeIcon}}
+{
+    g_made = this;
+}
+
 void ResetShownSettings(DWORD mask)
 {
     for (int i = 0; i < OptionCount; ++i)

@@ -2,12 +2,20 @@
 // Wine's own zone manager in a sandboxed registry.
 #pragma once
 #include <urlmon.h>
+#include <set>
 #include <string>
 
 #include "support/message_box_catcher.h"
 #include "support/sandbox.h"
 
 constexpr char ZoneKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\3";
+
+// The fonts, brushes, images and global blocks the product makes while this lives, less those it frees.
+struct MadeHandles {
+    MadeHandles();
+    std::set<HANDLE> live;
+    ImportPatch patches[7];
+};
 
 // A sandboxed registry with zone 3 at Medium and every setting on Prompt, the
 // message catcher, and the shown settings of a first start.

@@ -2,7 +2,6 @@
 #include "support/common.h"
 
 #include <process.h>
-#include <set>
 
 #include "zone/dialog_harness.h"
 #include "zone/option_catalogue.h"
@@ -90,15 +89,6 @@ void CheckMainWindow(HWND dialog, const Scale& scale)
     }
 }
 
-std::set<HANDLE> g_live;   // the fonts and icons the product made and has not freed
-template <typename Handle> Handle Live(Handle made) { return g_live.insert(made), made; }
-HFONT WINAPI NewFont(const LOGFONTA* look) { return Live(PLATFORM("gdi32", CreateFontIndirectA)(look)); }
-HANDLE WINAPI NewImage(HINSTANCE module, LPCSTR name, UINT type, int width, int height, UINT flags)
-{
-    return Live(PLATFORM("user32", LoadImageA)(module, name, type, width, height, flags));
-}
-BOOL WINAPI FreeObject(HGDIOBJ object) { return g_live.erase(object), PLATFORM("gdi32", DeleteObject)(object); }
-BOOL WINAPI FreeIcon(HICON icon) { return g_live.erase(icon), PLATFORM("user32", DestroyIcon)(icon); }
 RECT g_square;   // the last check square the options list drew
 BOOL WINAPI DrawSquare(HDC dc, LPRECT box, UINT type, UINT state)
 {
@@ -148,10 +138,9 @@ TEST_CASE("at 96, 120, 144 and 192 DPI every image has its size, every text its 
 
 TEST_CASE_FIXTURE(ZoneFixture, "moved to 144 DPI and back, the window takes its place and scale, and frees the old")
 {
-    const ImportPatch tracked[] = {{"gdi32", "CreateFontIndirectA", NewFont}, {"user32", "LoadImageA", NewImage},
-                                   {"gdi32", "DeleteObject", FreeObject}, {"user32", "DestroyIcon", FreeIcon}};
+    MadeHandles made;
     HWND dialog = CreateFullWindow();
-    const size_t made = g_live.size();
+    const size_t before = made.live.size();
     RECT start, now;
     GetWindowRect(dialog, &start);
     const struct { const Scale& scale; RECT suggested; } moves[] = {
@@ -168,6 +157,6 @@ TEST_CASE_FIXTURE(ZoneFixture, "moved to 144 DPI and back, the window takes its 
         CHECK(now.right == move.suggested.right);
         CheckMainWindow(dialog, move.scale);
     }
-    CHECK(std::exchange(g_live, {}).size() == made);
+    CHECK(made.live.size() == before);
     CloseMainDialog(dialog);
 }

@@ -1,21 +1,12 @@
 // The options dialog as the main dialog opens it: what it lists, what its answers do.
 #include "support/common.h"
 
-#include <set>
-
 #include "zone/dialog_harness.h"
 #include "zone/option_catalogue.h"
 #include "zone/row_images.h"
 
 namespace {
 
-std::set<HANDLE> g_live;   // the fonts, brushes and global blocks the product made and has not freed
-template <typename Handle> Handle Live(Handle made) { return g_live.insert(made), made; }
-HBRUSH WINAPI NewBrush(COLORREF colour) { return Live(PLATFORM("gdi32", CreateSolidBrush)(colour)); }
-HFONT WINAPI NewFont(const LOGFONTA* look) { return Live(PLATFORM("gdi32", CreateFontIndirectA)(look)); }
-HGLOBAL WINAPI NewBlock(UINT flags, SIZE_T size) { return Live(PLATFORM("kernel32", GlobalAlloc)(flags, size)); }
-BOOL WINAPI FreeObject(HGDIOBJ object) { return g_live.erase(object), PLATFORM("gdi32", DeleteObject)(object); }
-HGLOBAL WINAPI FreeBlock(HGLOBAL block) { return g_live.erase(block), PLATFORM("kernel32", GlobalFree)(block); }
 std::set<UINT> g_squares;   // the states of the check squares drawn
 BOOL WINAPI DrawSquare(HDC dc, LPRECT box, UINT type, UINT state)
 {
@@ -74,13 +65,11 @@ TEST_CASE("Options changes the rows on an accepted OK only")
         {.name = "the last alone", .shown = 0x201, .script = {VK_SPACE, IDOK},
          .outcome = "&Navigate sub-frames across domains: Prompt; quiet; up"},
     };
-    const ImportPatch tracked[] = {
-        {"gdi32", "CreateSolidBrush", NewBrush}, {"gdi32", "CreateFontIndirectA", NewFont},
-        {"gdi32", "DeleteObject", FreeObject}, {"kernel32", "GlobalAlloc", NewBlock},
-        {"kernel32", "GlobalFree", FreeBlock}, {"user32", "DrawFrameControl", DrawSquare}};
+    const ImportPatch squares("user32", "DrawFrameControl", DrawSquare);
     for (const auto& c : rows) {
         INFO(c.name);
         ZoneFixture fixture;
+        MadeHandles made;
         ResetShownSettings(c.shown);
         SetPolicy(0x1001, URLPOLICY_DISALLOW);
         HWND dialog = CreateMainDialog();
@@ -106,6 +95,6 @@ TEST_CASE("Options changes the rows on an accepted OK only")
             CHECK(std::abs(padlock.top + padlock.bottom - button.top - button.bottom) <= 1);
         }
         CloseMainDialog(dialog);
-        CHECK(std::exchange(g_live, {}).empty());   // each item drawn, each paint, each round frees what it made
+        CHECK(made.live.empty());   // each item drawn, each paint, each round frees what it made
     }
 }
