@@ -1,5 +1,6 @@
-#include "support/process_context.h"
+#include "support/platform_answers.h"
 
+#include <sddl.h>
 #include <shellapi.h>
 #include <algorithm>
 #include <cstring>
@@ -11,7 +12,7 @@
 
 namespace {
 
-ProcessContext* g_token;
+PlatformAnswers* g_token;
 
 DWORD WINAPI ReportExe(HMODULE, LPWSTR path, DWORD size)
 {
@@ -78,13 +79,80 @@ BOOL WINAPI AnswerConsent(SHELLEXECUTEINFOA* run)
     return TRUE;
 }
 
+bool IsAnswered(const char* path, bool junction)
+{
+    return g_token->named && std::string(path).ends_with(std::string("\\") + g_token->named) &&
+           (std::strcmp(g_token->access, "junction") == 0) == junction;
+}
+
+BOOL WINAPI ReadSecurity(LPCSTR path, SECURITY_INFORMATION asked, PSECURITY_DESCRIPTOR to, DWORD size, DWORD* need)
+{
+    PSECURITY_DESCRIPTOR made = nullptr;
+    if (!IsAnswered(path, false) ||
+        !ConvertStringSecurityDescriptorToSecurityDescriptorA(g_token->access, SDDL_REVISION_1, &made, nullptr))
+        return PLATFORM("advapi32", GetFileSecurityA)(path, asked, to, size, need);
+    *need = GetSecurityDescriptorLength(made);
+    const bool fits = size >= *need;
+    if (fits)
+        std::memcpy(to, made, *need);
+    LocalFree(made);
+    return fits || (SetLastError(ERROR_INSUFFICIENT_BUFFER), FALSE);
+}
+
+DWORD WINAPI ReadAttributes(LPCSTR path)
+{
+    return PLATFORM("kernel32", GetFileAttributesA)(path) | (IsAnswered(path, true) ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
+}
+
+void Record(const SECURITY_ATTRIBUTES* security)
+{
+    static const std::string user = [] {
+        HANDLE token;
+        BYTE sid[256];
+        DWORD size;
+        char* text = nullptr;
+        OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+        GetTokenInformation(token, TokenUser, sid, sizeof sid, &size);
+        ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(sid)->User.Sid, &text);
+        return std::string(text);
+    }();
+    char* text = nullptr;
+    if (!security || !security->lpSecurityDescriptor || !ConvertSecurityDescriptorToStringSecurityDescriptorA(
+                         security->lpSecurityDescriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr))
+        return;
+    g_token->madeWith = text;
+    if (const size_t at = g_token->madeWith.find(user); at != std::string::npos)
+        g_token->madeWith.replace(at, user.size(), "USER");
+}
+
+BOOL WINAPI MakeFolderA(LPCSTR path, LPSECURITY_ATTRIBUTES security)
+{
+    Record(security);
+    return PLATFORM("kernel32", CreateDirectoryA)(path, security);
+}
+
+BOOL WINAPI MakeFolderW(LPCWSTR path, LPSECURITY_ATTRIBUTES security)
+{
+    Record(security);
+    return PLATFORM("kernel32", CreateDirectoryW)(path, security);
+}
+
+DWORD WINAPI ShortName(LPCWSTR path, LPWSTR name, DWORD size)
+{
+    return g_token->shortNames ? PLATFORM("kernel32", GetShortPathNameW)(path, name, size) : 0;
+}
+
 } // namespace
 
-ProcessContext::ProcessContext(std::wstring path, std::vector<int> consent, bool limitedToken)
+PlatformAnswers::PlatformAnswers(std::wstring path, std::vector<int> consent, bool limitedToken, bool shortNamed)
     : exe(std::move(path)), answers(std::move(consent)), limited(limitedToken || !answers.empty()),
-      exePath("kernel32", "GetModuleFileNameW", ReportExe), probe("advapi32", "RegOpenKeyExA", DenyMachineKeys),
-      shell("shell32", "ShellExecuteExA", AnswerConsent), token("advapi32", "GetTokenInformation", AnswerToken),
-      create("advapi32", "RegCreateKeyExA", CreateKey)
+      shortNames(shortNamed), exePath("kernel32", "GetModuleFileNameW", ReportExe),
+      probe("advapi32", "RegOpenKeyExA", DenyMachineKeys), shell("shell32", "ShellExecuteExA", AnswerConsent),
+      token("advapi32", "GetTokenInformation", AnswerToken), create("advapi32", "RegCreateKeyExA", CreateKey),
+      security("advapi32", "GetFileSecurityA", ReadSecurity),
+      attributes("kernel32", "GetFileAttributesA", ReadAttributes),
+      folderA("kernel32", "CreateDirectoryA", MakeFolderA), folderW("kernel32", "CreateDirectoryW", MakeFolderW),
+      shortName("kernel32", "GetShortPathNameW", ShortName)
 {
     g_token = this;
 }
