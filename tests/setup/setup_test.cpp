@@ -1,5 +1,6 @@
 // The installation and "/u", in a sandboxed registry with real folders; what Windows answers about access lists,
-// links and short names comes from stand-ins. The uninstall script is written, started and ended, never run.
+// links and short names comes from stand-ins. The uninstall script is written, started and ended, never run. Then
+// the forms setup reads: an install folder's path, the consent copy's switches, a path in a UTF-8 code page.
 #include "support/common.h"
 
 #include <filesystem>
@@ -63,7 +64,6 @@ TEST_CASE("an installation registers under its scope's root only, or leaves ever
     const InstallRow rows[] = {
         {.name = "current user, from a read-only source", .readOnlySource = true,
          .outcome = "installed; file ours; keys HKCU; flag 2", .made = ForUser},
-        {.name = "no room for the backslash", .length = MAX_PATH - 1, .outcome = none},
         {.name = "a destination of 260", .length = MAX_PATH - 9, .outcome = none},
         {.name = "all users, a destination of 259, typed with its backslash", .scope = ScopeAllUsers,
          .length = MAX_PATH - 9, .slash = true, .outcome = "installed; file ours; keys HKLM; flag 1", .made = ForAll},
@@ -248,17 +248,17 @@ TEST_CASE("RunUninstall removes only the registered installation, all of it or n
     const std::string inTemp = "set BrdlTries=0\r\n:Repeat\r\ndel /f {exe}\r\nif exist {exe}" + std::string(Retry) +
                                "\r\nrmdir {folder}\r\ndel {script}\r\n";
     const std::string inOwn = inTemp.substr(0, inTemp.size() - 2) + " & rmdir {own}\r\n";
+    // Nothing removed: after the question alone, or told that it cannot be; all users' installation removed.
+    const std::string asked = "123; keys both; settings kept", failed = "123 125; keys both; settings kept";
+    const std::string machine = "123; keys HKCU; settings gone; Talvane gone; script ran in windows temp";
     const RemovalRow rows[] = {
         {.name = "no InstFlag", .flag = -1, .entry = NoEntry,
          .outcome = "quiet; toolbar both, entry HKCU; settings kept"},
-        {.name = "No", .answer = IDNO, .outcome = "123; keys both; settings kept"},
+        {.name = "No", .answer = IDNO, .outcome = asked},
         {.name = "current user, limited, names with % and \u00eb", .exe = "100% Zo\u00eb\\brdl.EXE", .limited = true,
          .tempName = "Temp Zo\u00eb", .outcome = "123; keys HKLM; settings gone; Talvane gone; script ran in temp",
          .script = inTemp},
-        {.name = "all users, elevated", .flag = 1,
-         .outcome = "123; keys HKCU; settings gone; Talvane gone; script ran in windows temp", .script = inOwn},
-        {.name = "a stray InstFlag 7 reads as all users", .flag = 7,
-         .outcome = "123; keys HKCU; settings gone; Talvane gone; script ran in windows temp"},
+        {.name = "all users, elevated, by a stray InstFlag 7", .flag = 7, .outcome = machine, .script = inOwn},
         {.name = "the longest path, every % doubled", .length = MAX_PATH - 1,
          .outcome = "123; keys HKLM; settings gone; Talvane gone; script ran in windows temp", .script = inOwn},
         {.name = "a cut path", .length = MAX_PATH, .outcome = "125; keys both; settings kept"},
@@ -276,28 +276,23 @@ TEST_CASE("RunUninstall removes only the registered installation, all of it or n
          .outcome = "123; keys HKLM; settings gone; Talvane gone"},
         {.name = "no uninstall entry", .entry = NoEntry,
          .outcome = "123; toolbar both, entry HKLM; settings gone; Talvane gone"},
-        {.name = "a script that cannot start", .startFails = true, .outcome = "123 125; keys both; settings kept"},
-        {.name = "a toolbar key that cannot go", .stays = ToolbarButtonKey,
-         .outcome = "123 125; keys both; settings kept"},
-        {.name = "an uninstall entry that cannot go", .stays = UninstallKey,
-         .outcome = "123 125; keys both; settings kept"},
+        {.name = "a script that cannot start", .startFails = true, .outcome = failed},
+        {.name = "a toolbar key that cannot go", .stays = ToolbarButtonKey, .outcome = failed},
+        {.name = "an uninstall entry that cannot go", .stays = UninstallKey, .outcome = failed},
         {.name = "an entry whose deletion fails after all", .deleteFails = true,
          .outcome = "123 125; toolbar HKLM, entry both; settings kept; script ended in windows temp"},
-        {.name = "consent declined", .flag = 1, .consent = {Declined}, .outcome = "123; keys both; settings kept"},
-        {.name = "the copy failed and told", .flag = 1, .consent = {CopyFailedAndTold},
-         .outcome = "123; keys both; settings kept"},
-        {.name = "the copy crashed", .flag = 1, .consent = {Crashed}, .outcome = "123 125; keys both; settings kept"},
-        {.name = "the copy removed it", .flag = 1, .consent = {Run},
-         .outcome = "123; keys HKCU; settings gone; Talvane gone; script ran in windows temp"},
-        {.name = "a user without InstFlag, this very file", .flag = -1,
-         .outcome = "123; keys HKCU; settings gone; Talvane gone; script ran in windows temp"},
+        {.name = "consent declined", .flag = 1, .consent = {Declined}, .outcome = asked},
+        {.name = "the copy failed and told", .flag = 1, .consent = {CopyFailedAndTold}, .outcome = asked},
+        {.name = "the copy crashed", .flag = 1, .consent = {Crashed}, .outcome = failed},
+        {.name = "the copy removed it", .flag = 1, .consent = {Run}, .outcome = machine},
+        {.name = "a user without InstFlag, this very file", .flag = -1, .outcome = machine},
         {.name = "a user without InstFlag, another file", .flag = -1, .entry = OfAnotherFile,
          .outcome = "quiet; keys both; settings kept"},
         {.name = "a temporary folder the OEM code page names by its short name", .limited = true,
          .tempName = "Jo\u00e3o", .outcome = "123; keys HKLM; settings gone; Talvane gone; script ran in temp",
          .script = inTemp},
         {.name = "a temporary folder the OEM code page cannot name", .limited = true, .shortNames = false,
-         .tempName = "Jo\u00e3o", .outcome = "123 125; keys both; settings kept"},
+         .tempName = "Jo\u00e3o", .outcome = failed},
     };
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);
@@ -380,4 +375,62 @@ TEST_CASE("RunUninstall removes only the registered installation, all of it or n
     }
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
     SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
+}
+
+namespace {
+
+// As Windows: for UTF-8 it refuses the flags and the "used default" answer that Wine takes.
+int WINAPI ConvertAsWindows(UINT page, DWORD flags, LPCWCH wide, int length, LPSTR text, int size, LPCCH fill,
+                            LPBOOL used)
+{
+    if (page == CP_UTF8 && (flags || used))
+        return SetLastError(ERROR_INVALID_PARAMETER), 0;
+    return PLATFORM("kernel32", WideCharToMultiByte)(page, flags, wide, length, text, size, fill, used);
+}
+
+} // namespace
+
+TEST_CASE("a full path names a folder below a drive or a share, as Windows reads it")
+{
+    const struct { const char* path; bool full; } rows[] = {
+        {"C:\\Tools", true}, {"z:\\Tools\\", true},   // the last drive letter, with its trailing backslash
+        {"\\\\server\\share\\Tools", true},
+        {"C:\\", false}, {"\\\\server\\share", false}, {"\\\\server\\share\\", false},   // roots
+        {"C:Tools", false}, {"Tools", false},   // relative to wherever the program was started
+        {"\\\\?\\C:\\Tools", false}, {"\\\\.\\C:\\Tools", false},   // device paths
+        {"C:\\Tools\\..", false}, {"C:\\Tools.", false}, {"C:\\Tools \\BRDL", false},   // read otherwise
+        {"C:\\Tools\\\\BRDL", false},   // two backslashes in a row
+    };
+    for (const auto& row : rows) {
+        INFO(row.path);
+        CHECK(IsFullPath(row.path) == row.full);
+    }
+}
+
+TEST_CASE("the copy's switches are read only as Brindle writes them")
+{
+    char written[AllUsersPartSize];
+    REQUIRE(WriteAllUsersPart("C:\\Program Files\\BRDL", written));
+    const struct { std::string line, read; } rows[] = {
+        {written, "install into C:\\Program Files\\BRDL"}, {"/BrdlRemoveAllUsers", "remove"},
+        {"/BrdlRemoveAllUsers ", "none"}, {"/BrdlRemoveAllUsers /u", "none"}, {"/brdlremoveallusers", "none"},
+        {"/BrdlInstallAllUsers C:\\BRDL", "none"}, {"/BrdlInstallAllUsers \"C:\\BRDL", "none"},
+        {"/BrdlInstallAllUsers  \"C:\\BRDL\"", "none"}, {"/u", "none"},
+    };
+    for (const auto& row : rows) {
+        INFO(row.line);
+        std::string line = row.line;
+        const char* folder = nullptr;
+        const AllUsersPart part = ReadAllUsersPart(&line[0], &folder);
+        CHECK((part == AllUsersPart::Install ? "install into " + std::string(folder)
+               : part == AllUsersPart::Remove ? "remove" : "none") == row.read);
+    }
+}
+
+TEST_CASE("where the code pages are UTF-8, every path is named exactly")
+{
+    const ImportPatch windows("kernel32", "WideCharToMultiByte", ConvertAsWindows);
+    char utf8[8];
+    CHECK(ConvertExactly(L"Zo\u00EB", CP_UTF8, utf8, sizeof utf8));
+    CHECK(std::string(utf8) == "Zo\xC3\xAB");
 }
