@@ -8,7 +8,6 @@
 #include "setup/elevation.h"
 #include "setup/installer.h"
 #include "setup/uninstaller.h"
-#include "support/sandbox.h"
 
 namespace {
 
