@@ -237,7 +237,7 @@ struct RemovalRow {
     const char* stays = nullptr;   // a key that cannot be deleted
     bool deleteFails = false, startFails = false, shortNames = true, vendorKey = false;
     std::string tempName = "Temp";   // the user's temporary folder, in the fresh folder
-    std::string outcome;   // messages; keys gone; settings and the maker's key; the script, where
+    std::string outcome;   // messages; the keys left; settings and the maker's key; the script, where
     std::string script = "";   // what each line names, when checked: {exe}, {folder}, {script}, {own} folder
 };
 
@@ -250,32 +250,28 @@ TEST_CASE("RunUninstall removes only the registered installation, all of it or n
     const std::string inOwn = inTemp.substr(0, inTemp.size() - 2) + " & rmdir {own}\r\n";
     // Nothing removed: after the question alone, or told that it cannot be; all users' installation removed.
     const std::string asked = "123; keys both; settings kept", failed = "123 125; keys both; settings kept";
-    const std::string machine = "123; keys HKCU; settings gone; Talvane gone; script ran in windows temp";
+    const std::string machine = "123; keys HKCU; settings gone; script ran in windows temp";
     const RemovalRow rows[] = {
         {.name = "no InstFlag", .flag = -1, .entry = NoEntry,
          .outcome = "quiet; toolbar both, entry HKCU; settings kept"},
         {.name = "No", .answer = IDNO, .outcome = asked},
         {.name = "current user, limited, names with % and \u00eb", .exe = "100% Zo\u00eb\\brdl.EXE", .limited = true,
-         .tempName = "Temp Zo\u00eb", .outcome = "123; keys HKLM; settings gone; Talvane gone; script ran in temp",
-         .script = inTemp},
+         .tempName = "Temp Zo\u00eb", .outcome = "123; keys HKLM; settings gone; script ran in temp", .script = inTemp},
         {.name = "all users, elevated, by a stray InstFlag 7", .flag = 7, .outcome = machine, .script = inOwn},
         {.name = "the longest path, every % doubled", .length = MAX_PATH - 1,
-         .outcome = "123; keys HKLM; settings gone; Talvane gone; script ran in windows temp", .script = inOwn},
+         .outcome = "123; keys HKLM; settings gone; script ran in windows temp", .script = inOwn},
         {.name = "a cut path", .length = MAX_PATH, .outcome = "125; keys both; settings kept"},
         {.name = "another program's value beside ours in the maker's key", .vendorKey = true,
-         .outcome = "123; keys HKLM; settings gone; Talvane kept; script ran in windows temp"},
+         .outcome = "123; keys HKLM; settings gone, Talvane kept; script ran in windows temp"},
         {.name = "a stray copy", .flag = 1, .entry = OfAnotherFile, .outcome = "125; keys both; settings kept"},
         {.name = "a file in a drive's root: no folder to remove", .exe = "C:\\brdl.EXE",
-         .outcome = "123; keys HKLM; settings gone; Talvane gone; script ran in windows temp",
+         .outcome = "123; keys HKLM; settings gone; script ran in windows temp",
          .script = inOwn.substr(0, inOwn.find("rmdir")) + inOwn.substr(inOwn.find("del {script}"))},
-        {.name = "a second hard link to the installed file", .entry = OfSecondLink,
-         .outcome = "125; keys both; settings kept"},
+        {.name = "a second hard link to the file", .entry = OfSecondLink, .outcome = "125; keys both; settings kept"},
         {.name = "an entry with more than /u", .entry = WithMoreArguments, .outcome = "125; keys both; settings kept"},
         {.name = "an entry with a relative path", .entry = Relative, .outcome = "125; keys both; settings kept"},
-        {.name = "an installed file that is gone", .entry = OfMissingFile,
-         .outcome = "123; keys HKLM; settings gone; Talvane gone"},
-        {.name = "no uninstall entry", .entry = NoEntry,
-         .outcome = "123; toolbar both, entry HKLM; settings gone; Talvane gone"},
+        {.name = "an installed file that is gone", .entry = OfMissingFile, .outcome = "123; keys HKLM; settings gone"},
+        {.name = "no uninstall entry", .entry = NoEntry, .outcome = "123; toolbar both, entry HKLM; settings gone"},
         {.name = "a script that cannot start", .startFails = true, .outcome = failed},
         {.name = "a toolbar key that cannot go", .stays = ToolbarButtonKey, .outcome = failed},
         {.name = "an uninstall entry that cannot go", .stays = UninstallKey, .outcome = failed},
@@ -339,10 +335,9 @@ TEST_CASE("RunUninstall removes only the registered installation, all of it or n
         RunUninstall();
         SetCurrentDirectoryA("C:\\");
         std::string outcome = (catcher.Shown().empty() ? "quiet" : catcher.Shown()) + "; " + Keys();
-        const bool settings = KeyExists(HKEY_CURRENT_USER, SettingsKey);
-        outcome += settings ? "; settings kept" : "; settings gone";
-        outcome += settings                                          ? ""
-                   : KeyExists(HKEY_CURRENT_USER, "Software\\Talvane") ? "; Talvane kept" : "; Talvane gone";
+        const bool maker = KeyExists(HKEY_CURRENT_USER, "Software\\Talvane");
+        outcome += KeyExists(HKEY_CURRENT_USER, SettingsKey) ? "; settings kept"
+                   : maker ? "; settings gone, Talvane kept" : "; settings gone";
         DWORD ran = ~0u;   // 0: the script ran; 1: it was ended before its first line
         if (g_script && WaitForSingleObject(g_script, 5000) == WAIT_OBJECT_0)
             GetExitCodeProcess(g_script, &ran);
