@@ -11,20 +11,20 @@
 
 namespace {
 
-PlatformAnswers* g_token;
+PlatformAnswers* g_platform;
 
 DWORD WINAPI ReportExe(HMODULE, LPWSTR path, DWORD size)
 {
-    lstrcpynW(path, g_token->exe.c_str(), static_cast<int>(size));
-    return std::min(static_cast<DWORD>(g_token->exe.size()), size);
+    lstrcpynW(path, g_platform->exe.c_str(), static_cast<int>(size));
+    return std::min(static_cast<DWORD>(g_platform->exe.size()), size);
 }
 
 LONG WINAPI DenyMachineKeys(HKEY root, LPCSTR subKey, DWORD options, REGSAM access, PHKEY key)
 {
-    if (root == HKEY_LOCAL_MACHINE && (access & KEY_CREATE_SUB_KEY) && g_token->limited && !g_token->elevated)
+    if (root == HKEY_LOCAL_MACHINE && (access & KEY_CREATE_SUB_KEY) && g_platform->limited && !g_platform->elevated)
         return ERROR_ACCESS_DENIED;
-    g_token->copyUsedUserKeys |= g_token->elevated && root == HKEY_CURRENT_USER;
-    if (g_token->keptKey && subKey && std::strcmp(subKey, g_token->keptKey) == 0 && (access & DELETE))
+    g_platform->copyUsedUserKeys |= g_platform->elevated && root == HKEY_CURRENT_USER;
+    if (g_platform->keptKey && subKey && std::strcmp(subKey, g_platform->keptKey) == 0 && (access & DELETE))
         return ERROR_ACCESS_DENIED;
     return PLATFORM("advapi32", RegOpenKeyExA)(root, subKey, options, access, key);
 }
@@ -32,8 +32,8 @@ LONG WINAPI DenyMachineKeys(HKEY root, LPCSTR subKey, DWORD options, REGSAM acce
 LONG WINAPI CreateKey(HKEY root, LPCSTR subKey, DWORD reserved, LPSTR type, DWORD options, REGSAM access,
                       SECURITY_ATTRIBUTES* security, PHKEY key, DWORD* disposition)
 {
-    g_token->copyUsedUserKeys |= g_token->elevated && root == HKEY_CURRENT_USER;
-    if (g_token->refusedKey && std::strcmp(subKey, g_token->refusedKey) == 0)
+    g_platform->copyUsedUserKeys |= g_platform->elevated && root == HKEY_CURRENT_USER;
+    if (g_platform->refusedKey && std::strcmp(subKey, g_platform->refusedKey) == 0)
         return ERROR_ACCESS_DENIED;
     return PLATFORM("advapi32", RegCreateKeyExA)(root, subKey, reserved, type, options, access, security, key,
                                                  disposition);
@@ -43,7 +43,7 @@ BOOL WINAPI AnswerToken(HANDLE token, TOKEN_INFORMATION_CLASS asked, void* answe
 {
     if (asked != TokenElevation)
         return PLATFORM("advapi32", GetTokenInformation)(token, asked, answer, size, needed);
-    static_cast<TOKEN_ELEVATION*>(answer)->TokenIsElevated = !g_token->limited || g_token->elevated;
+    static_cast<TOKEN_ELEVATION*>(answer)->TokenIsElevated = !g_platform->limited || g_platform->elevated;
     return TRUE;
 }
 
@@ -53,20 +53,20 @@ BOOL WINAPI AnswerConsent(SHELLEXECUTEINFOA* run)
     std::string parameters = run->lpParameters;
     const char* folder = nullptr;
     const AllUsersPart part = ReadAllUsersPart(&parameters[0], &folder);
-    g_token->started += std::string(run->lpVerb) + ' ' + run->lpFile +
+    g_platform->started += std::string(run->lpVerb) + ' ' + run->lpFile +
                         (part == AllUsersPart::Install ? " install into " + std::string(folder)
                          : part == AllUsersPart::Remove ? " remove" : " " + std::string(run->lpParameters)) + '|';
-    int answer = g_token->answers.front();
-    g_token->answers.erase(g_token->answers.begin());
+    int answer = g_platform->answers.front();
+    g_platform->answers.erase(g_platform->answers.begin());
     if (answer == Declined || answer == NotStarted) {
         SetLastError(answer == Declined ? ERROR_CANCELLED : ERROR_FILE_NOT_FOUND);
         return FALSE;
     }
-    g_token->elevated = true;   // the copy's part may write the machine's keys
+    g_platform->elevated = true;   // the copy's part may write the machine's keys
     if (answer == Run)
         answer = (part == AllUsersPart::Install ? InstallForAllUsers(folder) : RemoveForAllUsers())
                      ? CopySucceeded : CopyFailedAndTold;
-    g_token->elevated = false;
+    g_platform->elevated = false;
     wchar_t line[32];
     wsprintfW(line, L"cmd /d /c exit %d", answer);
     STARTUPINFOW startup = {};
@@ -80,15 +80,15 @@ BOOL WINAPI AnswerConsent(SHELLEXECUTEINFOA* run)
 
 bool IsAnswered(const char* path, bool junction)
 {
-    return g_token->named && std::string(path).ends_with(std::string("\\") + g_token->named) &&
-           (std::strcmp(g_token->access, "junction") == 0) == junction;
+    return g_platform->named && std::string(path).ends_with(std::string("\\") + g_platform->named) &&
+           (std::strcmp(g_platform->access, "junction") == 0) == junction;
 }
 
 BOOL WINAPI ReadSecurity(LPCSTR path, SECURITY_INFORMATION asked, PSECURITY_DESCRIPTOR to, DWORD size, DWORD* need)
 {
     PSECURITY_DESCRIPTOR made = nullptr;
     if (!IsAnswered(path, false) ||
-        !ConvertStringSecurityDescriptorToSecurityDescriptorA(g_token->access, SDDL_REVISION_1, &made, nullptr))
+        !ConvertStringSecurityDescriptorToSecurityDescriptorA(g_platform->access, SDDL_REVISION_1, &made, nullptr))
         return PLATFORM("advapi32", GetFileSecurityA)(path, asked, to, size, need);
     *need = GetSecurityDescriptorLength(made);
     const bool fits = size >= *need;
@@ -119,9 +119,9 @@ void Record(const SECURITY_ATTRIBUTES* security)
     if (!security || !security->lpSecurityDescriptor || !ConvertSecurityDescriptorToStringSecurityDescriptorA(
                          security->lpSecurityDescriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr))
         return;
-    g_token->madeWith = text;
-    if (const size_t at = g_token->madeWith.find(user); at != std::string::npos)
-        g_token->madeWith.replace(at, user.size(), "USER");
+    g_platform->madeWith = text;
+    if (const size_t at = g_platform->madeWith.find(user); at != std::string::npos)
+        g_platform->madeWith.replace(at, user.size(), "USER");
 }
 
 BOOL WINAPI MakeFolderA(LPCSTR path, LPSECURITY_ATTRIBUTES security)
@@ -138,7 +138,7 @@ BOOL WINAPI MakeFolderW(LPCWSTR path, LPSECURITY_ATTRIBUTES security)
 
 DWORD WINAPI ShortName(LPCWSTR path, LPWSTR name, DWORD size)
 {
-    return g_token->shortNames ? PLATFORM("kernel32", GetShortPathNameW)(path, name, size) : 0;
+    return g_platform->shortNames ? PLATFORM("kernel32", GetShortPathNameW)(path, name, size) : 0;
 }
 
 } // namespace
@@ -153,5 +153,5 @@ PlatformAnswers::PlatformAnswers(std::wstring path, std::vector<int> consent, bo
       folderA("kernel32", "CreateDirectoryA", MakeFolderA), folderW("kernel32", "CreateDirectoryW", MakeFolderW),
       shortName("kernel32", "GetShortPathNameW", ShortName)
 {
-    g_token = this;
+    g_platform = this;
 }
