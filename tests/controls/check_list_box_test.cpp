@@ -8,7 +8,7 @@
 namespace {
 
 int g_toggles;
-bool g_drawnChecked;   // the second item drawn checked
+bool g_drawnChecked;   // a check square drawn checked: only the second item can be
 std::string g_heard;   // the items (from 1) a screen reader was told changed state
 
 void CALLBACK Hear(HWINEVENTHOOK, DWORD, HWND, LONG object, LONG item, DWORD, DWORD)
@@ -16,12 +16,18 @@ void CALLBACK Hear(HWINEVENTHOOK, DWORD, HWND, LONG object, LONG item, DWORD, DW
     g_heard += object == OBJID_CLIENT ? std::to_string(item) + ';' : "";
 }
 
+BOOL WINAPI DrawSquare(HDC dc, LPRECT box, UINT type, UINT state)
+{
+    g_drawnChecked |= state == (DFCS_BUTTONCHECK | DFCS_CHECKED);
+    return PLATFORM("user32", DrawFrameControl)(dc, box, type, state);
+}
+
 INT_PTR CALLBACK CountingDlgProc(HWND, UINT message, WPARAM, LPARAM lParam)
 {
     g_toggles += message == WM_CHECKLIST_TOGGLED;
-    const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-    g_drawnChecked |= message == WM_DRAWITEM && draw->itemID == 1 && draw->itemData;
-    return FALSE;
+    if (message == WM_DRAWITEM)   // as the options dialog has its items drawn
+        DrawCheckListItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    return message == WM_DRAWITEM;
 }
 
 } // namespace
@@ -48,8 +54,9 @@ TEST_CASE("check list box: toggles and notifies once per gesture")
     CHECK(role.lVal == ROLE_SYSTEM_CHECKBUTTON);
     HWINEVENTHOOK hearing = SetWinEventHook(EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_STATECHANGE,
                                             GetModuleHandleA(nullptr), Hear, 0, 0, WINEVENT_INCONTEXT);
-    // What each gesture on the second item leaves: its state, drawn before the gesture's message returns, the
-    // notices its parent heard and the items a screen reader heard change (in context: as each is raised).
+    // What each gesture on the second item leaves: its state, its square drawn so before the
+    // gesture's message returns, the notices its parent heard and the items a screen reader heard change (in
+    // context: as each is raised).
     const struct {
         std::string name;
         bool inSquare = false;
@@ -66,6 +73,7 @@ TEST_CASE("check list box: toggles and notifies once per gesture")
          .outcome = "checked, drawn; 1 notices; heard 2;"},
         {.name = "Space toggles the selection", .key = VK_SPACE, .outcome = "checked, drawn; 1 notices; heard 2;"},
     };
+    const ImportPatch squares("user32", "DrawFrameControl", DrawSquare);
     ShowWindow(dialog, SW_SHOWNA);   // drawn as it changes
     for (const auto& c : rows) {
         INFO(c.name);

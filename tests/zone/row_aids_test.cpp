@@ -8,7 +8,7 @@
 
 TEST_CASE_FIXTURE(ZoneFixture, "every row button names its choice, and shows its colour image while hovered")
 {
-    HWND dialog = CreateMainDialog();   // row 0 reads Prompt
+    HWND dialog = CreateMainDialog();   // row 0 reads Enable
     HWND tooltip = FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr);
     REQUIRE(GetWindow(tooltip, GW_OWNER) == dialog);
     CHECK(SendMessageA(tooltip, TTM_GETTOOLCOUNT, 0, 0) == 30);
@@ -24,9 +24,9 @@ TEST_CASE_FIXTURE(ZoneFixture, "every row button names its choice, and shows its
         CHECK(tip == name[i % 3]);
         CHECK(text == name[i % 3]);
     }
-    // In, then out: Enable (unchecked), Prompt (checked: no change), the last, a hidden row's. image: RowIcon index.
-    const struct { int button, x, image; bool captured; } steps[] = {{0, 5, 0, true}, {0, 40, 0 + GreyIcons, false},
-        {1, 5, 1, false}, {1, 40, 1, false}, {29, 5, 2, true}, {29, 40, 2 + GreyIcons, false}};
+    // In, then out: Prompt (unchecked), Enable (checked: no change), the last, a hidden row's. image: RowIcon index.
+    const struct { int button, x, image; bool captured; } steps[] = {{1, 5, 1, true}, {1, 40, 1 + GreyIcons, false},
+        {0, 5, 0, false}, {0, 40, 0, false}, {29, 5, 2, true}, {29, 40, 2 + GreyIcons, false}};
     for (const auto& step : steps) {
         HWND button = GetDlgItem(dialog, IDC_FIRST_BUTTON + step.button);
         SendMessageA(button, WM_MOUSEMOVE, 0, MAKELPARAM(step.x, 5));
