@@ -20,10 +20,7 @@ HANDLE WINAPI NewImage(HINSTANCE module, LPCSTR name, UINT type, int width, int 
 {
     return Live(PLATFORM("user32", LoadImageA)(module, name, type, width, height, flags));
 }
-BOOL WINAPI FreeObject(HGDIOBJ object)
-{
-    return g_made->live.erase(object), PLATFORM("gdi32", DeleteObject)(object);
-}
+BOOL WINAPI FreeObject(HGDIOBJ object) { return g_made->live.erase(object), PLATFORM("gdi32", DeleteObject)(object); }
 HGLOBAL WINAPI FreeBlock(HGLOBAL block) { return g_made->live.erase(block), PLATFORM("kernel32", GlobalFree)(block); }
 BOOL WINAPI FreeIcon(HICON icon) { return g_made->live.erase(icon), PLATFORM("user32", DestroyIcon)(icon); }
 
@@ -52,20 +49,12 @@ ZoneFixture::ZoneFixture()
         SetPolicy(OptionCatalogue[i].urlAction, PolicyChoices[i % 3].policy);
 }
 
-// A policy's value is named by its action in upper-case hexadecimal.
-static std::string ActionName(DWORD action)
-{
-    char name[16];
-    wsprintfA(name, "%lX", action);
-    return name;
-}
-
 void SetPolicy(DWORD action, DWORD policy)
 {
-    WriteDword(HKEY_CURRENT_USER, ZoneKey, ActionName(action).c_str(), policy);
+    char name[16];   // a policy's value is named by its action in upper-case hexadecimal
+    wsprintfA(name, "%lX", action);
+    WriteDword(HKEY_CURRENT_USER, ZoneKey, name, policy);
 }
-
-DWORD PolicyOf(DWORD action) { return DwordValue(HKEY_CURRENT_USER, ZoneKey, ActionName(action).c_str()); }
 
 HWND CreateMainDialog()
 {
@@ -75,9 +64,9 @@ HWND CreateMainDialog()
     return dialog;
 }
 
-void CloseMainDialog(HWND dialog, int how)
+void CloseMainDialog(HWND dialog)
 {
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(how, BN_CLICKED), 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     DestroyWindow(dialog);
     PumpMessages();
 }

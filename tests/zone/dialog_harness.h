@@ -1,5 +1,4 @@
-// The real main dialog, created from its template and driven in-process, against
-// Wine's own zone manager in a sandboxed registry.
+// The real main dialog, created from its template and driven in-process, against Wine's own zone manager.
 #pragma once
 #include <urlmon.h>
 #include <set>
@@ -32,16 +31,14 @@ struct ZoneFixture {
     MessageBoxCatcher messages;
 };
 
-// The user's zone 3 policy of action; PolicyOf answers ~0u when none is stored.
-void SetPolicy(DWORD action, DWORD policy);
-DWORD PolicyOf(DWORD action);
+void SetPolicy(DWORD action, DWORD policy);   // the user's zone 3 policy of action
 
 // The catalogue's shown flags (bit i = entry i), as at process start.
 void ResetShownSettings(DWORD mask = 1u << 3);
 // Modeless, so a test can drive it with messages; never shown, but told it is.
 HWND CreateMainDialog();
-// Ends it as the user would (IDOK or IDCANCEL), then destroys it, which saves the settings.
-void CloseMainDialog(HWND dialog, int how = IDCANCEL);
+// Ends it with Cancel as the user would, then destroys it, which saves the settings.
+void CloseMainDialog(HWND dialog);
 void PumpMessages();
 bool Showing(HWND control);   // by its style: true also in a window not shown
 // What the main window shows of its rows, as a user reads them: each shown row's label and choice (the checked

@@ -1,5 +1,8 @@
-// The real main dialog, created from its template and driven with messages.
+// The real main dialog, created from its template and driven with messages: what the stored settings make of it,
+// what the options dialog changes, and its row buttons' names and hover images.
 #include "support/common.h"
+
+#include <commctrl.h>
 
 #include "setup/installer.h"
 #include "zone/dialog_harness.h"
@@ -81,7 +84,6 @@ TEST_CASE("whatever the stored settings hold, they decide the installer, the row
         CHECK(rect(IDC_NOTICE).top == rect(IDC_LINK).bottom);
         GetClientRect(dialog, &client);
         CHECK(client.bottom == rect(IDC_NOTICE).bottom);
-        CHECK(std::abs(client.bottom - unitsDown(16 * shown + 50)) <= 1);
         SetWindowPos(dialog, nullptr, 100, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         CloseMainDialog(dialog);
         CHECK(seen + "; Options " + std::to_string(DwordValue(HKEY_CURRENT_USER, SettingsKey, "Options")) ==
@@ -92,4 +94,106 @@ TEST_CASE("whatever the stored settings hold, they decide the installer, the row
         CHECK(std::to_string(window.left) + ", " + std::to_string(window.top) == "100, 120");
         CloseMainDialog(dialog);
     }
+}
+
+namespace {
+
+std::vector<WPARAM> g_script;   // keys for the focused control; IDOK and IDCANCEL for the dialog
+
+// Checks what the list shows, then plays the script inside the modal loop.
+void CALLBACK PlayScript(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND dialog = FindWindowA(nullptr, "Options");
+    if (!IsWindowVisible(dialog) || !KillTimer(nullptr, timer))
+        return;
+    HWND list = GetDlgItem(dialog, IDC_OPTION_LIST);
+    std::string texts;   // the labels, without their "&" and ":"
+    for (int item = 0; item < SendMessageA(list, LB_GETCOUNT, 0, 0); ++item) {
+        char text[64] = "";
+        SendMessageA(list, LB_GETTEXT, item, reinterpret_cast<LPARAM>(text));
+        texts += (item ? "; " : "") + std::string(text);
+    }
+    CHECK(texts == "Download signed ActiveX controls; Download unsigned ActiveX controls; Run ActiveX controls and "
+                   "plug-ins; Active scripting; Scripting of Java programs; Scripting of safe ActiveX controls; "
+                   "Access data sources across domains; Display mixed content; Drag and drop or copy and paste "
+                   "files; Navigate sub-frames across domains");
+    for (WPARAM step : g_script)
+        SendMessageA(step < VK_SPACE ? dialog : GetFocus(), step < VK_SPACE ? WM_COMMAND : WM_KEYDOWN, step, 0);
+}
+
+} // namespace
+
+TEST_CASE("Options changes the rows on an accepted OK only")
+{
+    // Prompt chosen in the first row and not applied: an accepted OK reads the rows again from the zone.
+    const struct {
+        std::string name;
+        DWORD shown;
+        std::vector<WPARAM> script;   // keys for the focused item, or IDOK and IDCANCEL for the dialog
+        std::string outcome;   // the rows, the messages and how the window's bottom edge moved
+    } rows[] = {
+        {.name = "Space checks the first", .shown = 0x208, .script = {VK_SPACE, IDOK},
+         .outcome = "&Download signed ActiveX controls: Enable; Active &scripting: Enable; &Navigate sub-frames "
+                    "across domains: Enable; quiet; down"},
+        {.name = "none checked: refused, then Cancel", .shown = 0x008,
+         .script = {VK_DOWN, VK_DOWN, VK_DOWN, VK_SPACE, IDOK, IDCANCEL},
+         .outcome = "Active &scripting: Prompt; told 120; kept"},
+        {.name = "the tenth, the most", .shown = 0x1FF, .script = {VK_END, VK_SPACE, IDOK},
+         .outcome = std::string(EveryRow) + "; quiet; down"},
+        {.name = "the last alone", .shown = 0x201, .script = {VK_SPACE, IDOK},
+         .outcome = "&Navigate sub-frames across domains: Enable; quiet; up"},
+    };
+    for (const auto& c : rows) {
+        INFO(c.name);
+        ZoneFixture fixture;
+        MadeHandles made;
+        ResetShownSettings(c.shown);
+        HWND dialog = CreateMainDialog();
+        ShowWindow(dialog, SW_SHOWNA);   // as a user has it: rows now come and go one by one
+        CheckRadioButton(dialog, IDC_FIRST_BUTTON, IDC_FIRST_BUTTON + 2, IDC_FIRST_BUTTON + 1);
+        UpdateRowImages(dialog, IDC_FIRST_BUTTON);
+        RECT before, after;
+        GetWindowRect(dialog, &before);
+        g_script = c.script;
+        SetTimer(nullptr, 0, 20, PlayScript);
+        SendMessageA(dialog, WM_COMMAND, IDC_OPTIONS, 0);
+        GetWindowRect(dialog, &after);
+        const LONG grown = after.bottom - before.bottom;
+        after.bottom = before.bottom;   // only the bottom edge moves
+        const std::string told = fixture.messages.Shown();
+        CHECK(ShownRows(dialog) + "; " + (told.empty() ? "quiet" : "told " + told) + "; " +
+                  (!EqualRect(&after, &before) ? "moved" : grown > 0 ? "down" : grown < 0 ? "up" : "kept") ==
+              c.outcome);
+        CloseMainDialog(dialog);
+        CHECK(made.live.empty());   // each item drawn, each paint, each round frees what it made
+    }
+}
+
+TEST_CASE_FIXTURE(ZoneFixture, "every row button names its choice, and shows its colour image while hovered")
+{
+    HWND dialog = CreateMainDialog();   // row 0 reads Enable
+    HWND tooltip = FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr);
+    REQUIRE(GetWindow(tooltip, GW_OWNER) == dialog);
+    for (int i = 0; i < 30; ++i) {
+        const std::string name[] = {"Enable", "Prompt", "Disable"};
+        char tip[80] = "", text[80] = "";
+        TOOLINFOA tool = {};
+        tool.cbSize = TTTOOLINFOA_V2_SIZE;
+        tool.hwnd = GetDlgItem(dialog, IDC_FIRST_BUTTON + i);
+        tool.lpszText = tip;
+        SendMessageA(tooltip, TTM_GETTEXTA, sizeof tip, reinterpret_cast<LPARAM>(&tool));
+        GetWindowTextA(tool.hwnd, text, sizeof text);   // what a screen reader says
+        CHECK(tip == name[i % 3]);
+        CHECK(text == name[i % 3]);
+    }
+    // In, then out: Prompt (unchecked), Enable (checked: no change), the last, a hidden row's. image: RowIcon index.
+    const struct { int button, x, image; bool captured; } steps[] = {{1, 5, 1, true}, {1, 40, 1 + GreyIcons, false},
+        {0, 5, 0, false}, {0, 40, 0, false}, {29, 5, 2, true}, {29, 40, 2 + GreyIcons, false}};
+    for (const auto& step : steps) {
+        HWND button = GetDlgItem(dialog, IDC_FIRST_BUTTON + step.button);
+        SendMessageA(button, WM_MOUSEMOVE, 0, MAKELPARAM(step.x, 5));
+        CHECK(SendMessageA(button, BM_GETIMAGE, IMAGE_ICON, 0) == reinterpret_cast<LRESULT>(RowIcon(step.image)));
+        CHECK((GetCapture() == button) == step.captured);
+    }
+    CloseMainDialog(dialog);
 }
