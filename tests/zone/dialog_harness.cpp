@@ -7,7 +7,6 @@
 #include "zone/main_dialog.h"
 #include "zone/option_catalogue.h"
 #include "zone/row_images.h"
-#include "zone/row_layout.h"
 
 namespace {
 

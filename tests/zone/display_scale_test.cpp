@@ -5,7 +5,6 @@
 
 #include "controls/dpi.h"
 #include "zone/dialog_harness.h"
-#include "zone/option_catalogue.h"
 #include "zone/options_dialog.h"
 #include "zone/row_layout.h"
 

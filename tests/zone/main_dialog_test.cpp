@@ -6,7 +6,6 @@
 
 #include "setup/installer.h"
 #include "zone/dialog_harness.h"
-#include "zone/main_dialog.h"
 #include "zone/option_catalogue.h"
 #include "zone/row_images.h"
 #include "zone/row_layout.h"
@@ -19,18 +18,17 @@ TEST_CASE("whatever the stored settings hold, they decide the installer, the row
     const WINDOWPLACEMENT minimized = {sizeof minimized, 0, SW_SHOWMINIMIZED, {}, {}, {100, 100, 400, 300}};
     const WINDOWPLACEMENT nowhere = {sizeof nowhere, 0, SW_SHOWNORMAL, {}, {}, {-30000, -30000, -29700, -29800}};
     const WINDOWPLACEMENT normal = {sizeof normal, 0, SW_SHOWNORMAL, {}, {}, {200, 150, 300, 250}};
-    const std::string def = "Active &scripting: Enable; Options 8";   // the default row, and what a close stores
     const struct {
         std::string name;
         const char* value = "Options";   // of the settings key, beside an InstFlag of 2; none: nothing stored
         DWORD type = REG_DWORD;
         std::string data;
-        std::string outcome;   // offered the installer, or a window: where, its rows; the Options a close stores
+        // Offered the installer, or a window: where, its rows; the Options a close stores.
+        std::string outcome = "template; Active &scripting: Enable; Options 8";
     } rows[] = {
-        {.name = "nothing stored", .value = nullptr, .outcome = "template; " + def},
-        {.name = "Options showing no row", .data = bytes(DWORD{0}), .outcome = "template; " + def},
-        {.name = "Options of five bytes", .type = REG_BINARY, .data = bytes(DWORD64{0x84}, 5),
-         .outcome = "template; " + def},
+        {.name = "nothing stored", .value = nullptr},
+        {.name = "Options showing no row", .data = bytes(DWORD{0})},
+        {.name = "Options of five bytes", .type = REG_BINARY, .data = bytes(DWORD64{0x84}, 5)},
         {.name = "Options of two", .data = bytes(DWORD{0x84}),
          .outcome = "template; &Run ActiveX controls and plug-ins: Disable; Display &mixed content: Prompt; "
                     "Options 132"},
@@ -38,16 +36,13 @@ TEST_CASE("whatever the stored settings hold, they decide the installer, the row
          .outcome = "template; &Navigate sub-frames across domains: Enable; Options 512"},
         {.name = "Options of all, the bits above dropped", .data = bytes(~DWORD{0}),
          .outcome = "template; " + std::string(EveryRow) + "; Options 1023"},
-        {.name = "InstFlag 0", .value = "InstFlag", .data = bytes(DWORD{0}), .outcome = "template; " + def},
-        {.name = "InstFlag of four bytes of another type", .value = "InstFlag", .type = REG_BINARY,
-         .data = bytes(DWORD{1}), .outcome = "template; " + def},
+        {.name = "InstFlag 0", .value = "InstFlag", .data = bytes(DWORD{0})},
+        {.name = "InstFlag of four bytes of another type", .value = "InstFlag", .type = REG_BINARY, .data = bytes(1)},
         {.name = "InstFlag of five bytes", .value = "InstFlag", .data = bytes(DWORD64{1}, 5), .outcome = "offered"},
         {.name = "a placement minimized", .value = "WinPos", .type = REG_BINARY, .data = bytes(minimized),
-         .outcome = "at 100; " + def},
-        {.name = "a placement on no monitor", .value = "WinPos", .type = REG_BINARY, .data = bytes(nowhere),
-         .outcome = "template; " + def},
-        {.name = "a placement cut short", .value = "WinPos", .type = REG_BINARY, .data = bytes(normal, 43),
-         .outcome = "template; " + def},
+         .outcome = "at 100; Active &scripting: Enable; Options 8"},
+        {.name = "a placement on no monitor", .value = "WinPos", .type = REG_BINARY, .data = bytes(nowhere)},
+        {.name = "a placement cut short", .value = "WinPos", .type = REG_BINARY, .data = bytes(normal, 43)},
     };
     RECT usual = {};   // where the template puts the window, and how wide
     for (const auto& c : rows) {
@@ -74,13 +69,14 @@ TEST_CASE("whatever the stored settings hold, they decide the installer, the row
         for (int row = shown; row < RowCount; ++row)   // never shown: the closed padlock it was placed with
             CHECK(SendDlgItemMessageA(dialog, IDC_FIRST_STATUS + row, STM_GETIMAGE, IMAGE_ICON, 0) ==
                   reinterpret_cast<LRESULT>(RowIcon(LockedIcon)));
-        // OK, Cancel and Options 18 units under the last label, the link 20 further, the notice right under it,
-        // and the client area ending with the notice.
+        // OK, Cancel and Options, then the link, as far under the last label as the template has them under its
+        // tenth (pixels, as the template's units map), the notice right under the link, the client area ending there.
         const auto rect = [&](int id) { RECT r; GetControlRect(GetDlgItem(dialog, id), &r); return r; };
-        const auto unitsDown = [&](int units) { RECT r = {0, units, 0, 0}; MapDialogRect(dialog, &r); return r.top; };
+        const auto down = [&](int units) { RECT r = {0, units, 0, 0}; MapDialogRect(dialog, &r); return r.top; };
+        const int buttons = rect(IDC_FIRST_LABEL + shown - 1).top + down(170) - down(8 + 16 * 9);
         for (int id : {IDOK, IDCANCEL, IDC_OPTIONS})
-            CHECK(std::abs(rect(id).top - unitsDown(16 * shown + 10)) <= 1);
-        CHECK(std::abs(rect(IDC_LINK).top - unitsDown(16 * shown + 30)) <= 1);
+            CHECK(rect(id).top == buttons);
+        CHECK(rect(IDC_LINK).top == buttons + down(190) - down(170));
         CHECK(rect(IDC_NOTICE).top == rect(IDC_LINK).bottom);
         GetClientRect(dialog, &client);
         CHECK(client.bottom == rect(IDC_NOTICE).bottom);
@@ -150,8 +146,7 @@ TEST_CASE("Options changes the rows on an accepted OK only")
         ResetShownSettings(c.shown);
         HWND dialog = CreateMainDialog();
         ShowWindow(dialog, SW_SHOWNA);   // as a user has it: rows now come and go one by one
-        CheckRadioButton(dialog, IDC_FIRST_BUTTON, IDC_FIRST_BUTTON + 2, IDC_FIRST_BUTTON + 1);
-        UpdateRowImages(dialog, IDC_FIRST_BUTTON);
+        SendDlgItemMessageA(dialog, IDC_FIRST_BUTTON + 1, BM_CLICK, 0, 0);
         RECT before, after;
         GetWindowRect(dialog, &before);
         g_script = c.script;

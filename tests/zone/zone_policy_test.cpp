@@ -5,7 +5,6 @@
 #include <optional>
 
 #include "zone/dialog_harness.h"
-#include "zone/option_catalogue.h"
 #include "zone/row_images.h"
 #include "zone/zone_policy.h"
 
