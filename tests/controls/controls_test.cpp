@@ -52,9 +52,8 @@ TEST_CASE("check list box: toggles and notifies once per gesture")
     for (const char* text : {"First", "Second", "Third"})
         SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
     // As a screen reader reads the items: check boxes, named by their text.
-    void* found = nullptr;
-    REQUIRE(AccessibleObjectFromWindow(list, OBJID_CLIENT, __uuidof(IAccessible), &found) == S_OK);
-    auto* items = static_cast<IAccessible*>(found);
+    IAccessible* items = nullptr;
+    REQUIRE(AccessibleObjectFromWindow(list, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&items)) == S_OK);
     VARIANT second = {}, role = {}, state = {};
     second.vt = VT_I4;
     second.lVal = 2;
@@ -66,24 +65,20 @@ TEST_CASE("check list box: toggles and notifies once per gesture")
     CHECK(role.lVal == ROLE_SYSTEM_CHECKBUTTON);
     HWINEVENTHOOK hearing = SetWinEventHook(EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_STATECHANGE,
                                             GetModuleHandleA(nullptr), Hear, 0, 0, WINEVENT_INCONTEXT);
-    // What each gesture on the second item leaves: its state, its square drawn so before the
-    // gesture's message returns, the notices its parent heard and the items a screen reader heard change (in
-    // context: as each is raised).
+    // What each gesture on the second item leaves: its state, its square drawn so before the gesture's message
+    // returns, the notices its parent heard and the items a screen reader heard change (in context: as raised).
     const struct {
         std::string name;
         bool inSquare = false;
         int clicks = 0;
         WPARAM key = 0;
-        std::string outcome;
+        std::string outcome = "checked, drawn; 1 notices; heard 2;";
     } rows[] = {
         {.name = "a click on the text selects only", .clicks = 1, .outcome = "unchecked; 0 notices; heard "},
-        {.name = "a click in the square toggles", .inSquare = true, .clicks = 1,
-         .outcome = "checked, drawn; 1 notices; heard 2;"},
-        {.name = "a double click on the text toggles once", .clicks = 2,
-         .outcome = "checked, drawn; 1 notices; heard 2;"},
-        {.name = "a double click in the square toggles once", .inSquare = true, .clicks = 2,
-         .outcome = "checked, drawn; 1 notices; heard 2;"},
-        {.name = "Space toggles the selection", .key = VK_SPACE, .outcome = "checked, drawn; 1 notices; heard 2;"},
+        {.name = "a click in the square toggles", .inSquare = true, .clicks = 1},
+        {.name = "a double click on the text toggles once", .clicks = 2},
+        {.name = "a double click in the square toggles once", .inSquare = true, .clicks = 2},
+        {.name = "Space toggles the selection", .key = VK_SPACE},
     };
     const ImportPatch squares("user32", "DrawFrameControl", DrawSquare);
     ShowWindow(dialog, SW_SHOWNA);   // drawn as it changes

@@ -172,10 +172,7 @@ TEST_CASE_FIXTURE(ZoneFixture, "every row button names its choice, and shows its
     for (int i = 0; i < 30; ++i) {
         const std::string name[] = {"Enable", "Prompt", "Disable"};
         char tip[80] = "", text[80] = "";
-        TOOLINFOA tool = {};
-        tool.cbSize = TTTOOLINFOA_V2_SIZE;
-        tool.hwnd = GetDlgItem(dialog, IDC_FIRST_BUTTON + i);
-        tool.lpszText = tip;
+        TOOLINFOA tool = {TTTOOLINFOA_V2_SIZE, 0, GetDlgItem(dialog, IDC_FIRST_BUTTON + i), 0, {}, nullptr, tip};
         SendMessageA(tooltip, TTM_GETTEXTA, sizeof tip, reinterpret_cast<LPARAM>(&tool));
         GetWindowTextA(tool.hwnd, text, sizeof text);   // what a screen reader says
         CHECK(tip == name[i % 3]);
