@@ -34,18 +34,13 @@ MadeHandles::MadeHandles()
     g_made = this;
 }
 
-void ResetShownSettings(DWORD mask)
+ZoneFixture::ZoneFixture(DWORD shown)
 {
-    for (int i = 0; i < OptionCount; ++i)
-        OptionCatalogue[i].visible = (mask >> i) & 1;
-}
-
-ZoneFixture::ZoneFixture()
-{
-    ResetShownSettings();
     WriteDword(HKEY_CURRENT_USER, ZoneKey, "CurrentLevel", URLTEMPLATE_MEDIUM);
-    for (int i = 0; i < OptionCount; ++i)
+    for (int i = 0; i < OptionCount; ++i) {
+        OptionCatalogue[i].visible = (shown >> i) & 1;
         SetPolicy(OptionCatalogue[i].urlAction, PolicyChoices[i % 3].policy);
+    }
 }
 
 void SetPolicy(DWORD action, DWORD policy)

@@ -24,17 +24,15 @@ constexpr char EveryRow[] =
     "and drop or copy and paste &files: Disable; &Navigate sub-frames across domains: Enable";
 
 // A sandboxed registry with zone 3 at Medium, each setting's policy by its place in the list (Enable, Prompt,
-// Disable, Enable...), the message catcher, and the shown settings of a first start.
+// Disable, Enable...), the message catcher, and the catalogue's shown flags (bit i = entry i) set to shown.
 struct ZoneFixture {
-    ZoneFixture();
+    explicit ZoneFixture(DWORD shown = 1u << 3);   // as at a first start
     RegistrySandbox sandbox;
     MessageBoxCatcher messages;
 };
 
 void SetPolicy(DWORD action, DWORD policy);   // the user's zone 3 policy of action
 
-// The catalogue's shown flags (bit i = entry i), as at process start.
-void ResetShownSettings(DWORD mask = 1u << 3);
 // Modeless, so a test can drive it with messages; never shown, but told it is.
 HWND CreateMainDialog();
 // Ends it with Cancel as the user would, then destroys it, which saves the settings.

@@ -83,8 +83,7 @@ BOOL WINAPI DrawSquare(HDC dc, LPRECT box, UINT type, UINT state)
 // program's scale.
 void CheckAtStart(const Scale* scale)
 {
-    ZoneFixture fixture;
-    ResetShownSettings(0x3FF);
+    ZoneFixture fixture(0x3FF);
     HWND dialog = CreateMainDialog(), link = GetDlgItem(dialog, IDC_LINK);
     CheckMainWindow(dialog, *scale);
     ShowWindow(dialog, SW_SHOWNA);
@@ -132,10 +131,10 @@ TEST_CASE("at 96, 120, 144 and 192 DPI every image has its size, every text its 
     WriteDword(HKEY_CURRENT_USER, Desktop, "LogPixels", before == ~0u ? 96 : before);
 }
 
-TEST_CASE_FIXTURE(ZoneFixture, "moved to 144 DPI and back, the window takes its place and scale, and frees the old")
+TEST_CASE("moved to 144 DPI and back, the window takes its place and scale, and frees the old")
 {
+    ZoneFixture fixture(0x3FF);
     MadeHandles made;
-    ResetShownSettings(0x3FF);
     HWND dialog = CreateMainDialog();
     const size_t before = made.live.size();
     RECT start, now;

@@ -141,9 +141,8 @@ TEST_CASE("Options changes the rows on an accepted OK only")
     };
     for (const auto& c : rows) {
         INFO(c.name);
-        ZoneFixture fixture;
+        ZoneFixture fixture(c.shown);
         MadeHandles made;
-        ResetShownSettings(c.shown);
         HWND dialog = CreateMainDialog();
         ShowWindow(dialog, SW_SHOWNA);   // as a user has it: rows now come and go one by one
         SendDlgItemMessageA(dialog, IDC_FIRST_BUTTON + 1, BM_CLICK, 0, 0);

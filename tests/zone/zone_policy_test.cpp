@@ -78,8 +78,7 @@ TEST_CASE("each zone manager failure is told with its own message, and what it s
     };
     for (const auto& c : rows) {
         INFO(c.name);
-        ZoneFixture fixture;
-        ResetShownSettings((1 << 3) | (1 << 4));
+        ZoneFixture fixture((1 << 3) | (1 << 4));
         SetPolicy(0x1402, URLPOLICY_DISALLOW);
         HWND dialog = CreateMainDialog();
         std::optional<ZoneMethodPatch> method;
@@ -117,9 +116,9 @@ TEST_CASE("each zone manager failure is told with its own message, and what it s
     }
 }
 
-TEST_CASE_FIXTURE(ZoneFixture, "a double-click on a row button ends as OK: every checked row written, the zone custom")
+TEST_CASE("a double-click on a row button ends as OK: every checked row written, the zone custom")
 {
-    ResetShownSettings(0xF);
+    ZoneFixture fixture(0xF);
     SetPolicy(0x1004, 2);   // no choice of a row
     const ZoneMethodPatch windows(SetZoneActionPolicySlot, reinterpret_cast<const void*>(WriteAsWindows));
     HWND dialog = CreateMainDialog();
