@@ -85,10 +85,11 @@ TEST_CASE("whatever the stored settings hold, they decide the installer, the row
         CHECK(seen + "; Options " + std::to_string(DwordValue(HKEY_CURRENT_USER, SettingsKey, "Options")) ==
               c.outcome);
         CHECK(DwordValue(HKEY_CURRENT_USER, ZoneKey, "CurrentLevel") == URLTEMPLATE_MEDIUM);   // Cancel wrote nothing
-        dialog = CreateMainDialog();   // where it was closed
-        GetWindowRect(dialog, &window);
-        CHECK(std::to_string(window.left) + ", " + std::to_string(window.top) == "100, 120");
-        CloseMainDialog(dialog);
+        WINDOWPLACEMENT saved = {};   // where it was closed, for the next start
+        const std::string placement = RawValue(HKEY_CURRENT_USER, SettingsKey, "WinPos");
+        std::memcpy(&saved, placement.data(), std::min(placement.size(), sizeof saved));
+        CHECK(std::to_string(placement.size()) + " bytes, at " + std::to_string(saved.rcNormalPosition.left) + ", " +
+                  std::to_string(saved.rcNormalPosition.top) == "44 bytes, at 100, 120");
     }
 }
 
