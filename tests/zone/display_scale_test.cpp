@@ -59,8 +59,9 @@ void CheckMainWindow(HWND dialog, const Scale& scale)
         }
         char text[80] = "";
         const bool button = id >= IDC_FIRST_BUTTON && id <= IDC_LAST_BUTTON;
-        if (const LRESULT image = SendMessageA(control, button ? BM_GETIMAGE : STM_GETIMAGE, IMAGE_ICON, 0)) {
-            CHECK(ImageSize(image) == (id == -1 ? scale.program : scale.image));   // -1: the program icon
+        if (button || (id >= IDC_FIRST_STATUS && id <= IDC_LAST_STATUS) || id == -1) {   // -1: the program icon
+            const LRESULT image = SendMessageA(control, button ? BM_GETIMAGE : STM_GETIMAGE, IMAGE_ICON, 0);
+            CHECK(ImageSize(image) == (id == -1 ? scale.program : scale.image));
         } else if (GetWindowTextA(control, text, sizeof text) > 0) {
             HDC dc = GetDC(control);
             SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
