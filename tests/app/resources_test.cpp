@@ -1,7 +1,7 @@
 // What the resources give a user: every text whole, and each dialog's Tab order, mnemonics and scopes.
 #include "support/common.h"
 
-TEST_CASE("every message and every dialog's texts read as written")
+TEST_CASE("every message reads as written")
 {
     const std::string messages[] = {
         "Error accessing Internet Zone Manager. (Is Internet Explorer installed?)",
@@ -20,16 +20,28 @@ TEST_CASE("every message and every dialog's texts read as written")
     };
     for (UINT id = IDS_NO_ZONE_MANAGER; id <= IDS_REGISTER_FAILED; ++id)
         CHECK(MessageText(id) == messages[id - IDS_NO_ZONE_MANAGER]);
-    // Each dialog's caption, then its controls' texts in their order; the rows' labels come with the settings.
-    const struct { int dialog; std::string texts; } dialogs[] = {
-        {IDD_MAIN, "Brindle: OK|Cancel|&Options...|https://www.talvane.example/|"
-                   "Copyright (C) 2026 Talvane. All rights reserved."},
-        {IDD_OPTIONS, "Options: &Options visible in main dialog (up to 10):||OK|Cancel"},
-        {IDD_INSTALL,
-         "Install Brindle: &Install Brindle to:||&Browse...|Install for|&All users|&Current user|OK|Cancel"},
+}
+
+TEST_CASE("each dialog's texts read as written; Tab walks its controls in order, a mnemonic reaches its own")
+{
+    const struct {
+        int dialog;
+        std::string texts;   // the caption, then the controls' texts in their order; the rows' come with the settings
+        std::vector<int> tabs;
+        const char* keys;   // the mnemonics, each reaching the control in the same place of reached
+        std::vector<int> reached;
+    } cases[] = {
+        {IDD_MAIN, "Brindle: OK|Cancel|&Options...|https://www.talvane.example/|Copyright (C) 2026 Talvane. All "
+                   "rights reserved.", {IDOK, IDCANCEL, IDC_OPTIONS}, "o", {IDC_OPTIONS}},
+        {IDD_OPTIONS, "Options: &Options visible in main dialog (up to 10):||OK|Cancel",
+         {IDC_OPTION_LIST, IDOK, IDCANCEL}, "o", {IDC_OPTION_LIST}},
+        {IDD_INSTALL, "Install Brindle: &Install Brindle to:||&Browse...|Install for|&All users|&Current user|OK|"
+                      "Cancel", {IDC_FOLDER, IDC_BROWSE, IDOK, IDCANCEL}, "ibac",
+         {IDC_FOLDER, IDC_BROWSE, IDC_ALL_USERS, IDC_CURRENT_USER}},
     };
-    for (const auto& d : dialogs) {
-        HWND dialog = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(d.dialog), nullptr, nullptr, 0);
+    for (const auto& c : cases) {
+        // No procedure: the templates alone.
+        HWND dialog = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(c.dialog), nullptr, nullptr, 0);
         char text[128];
         GetWindowTextA(dialog, text, sizeof text);
         std::string texts = std::string(text) + ":";
@@ -41,27 +53,7 @@ TEST_CASE("every message and every dialog's texts read as written")
             GetWindowTextA(control, text, sizeof text);
             texts += std::exchange(between, "|") + std::string(text);
         }
-        CHECK(texts == d.texts);
-        DestroyWindow(dialog);
-    }
-}
-
-TEST_CASE("Tab walks each dialog's controls in order, a mnemonic reaches its own, the arrow keys the other scope")
-{
-    const struct {
-        int dialog;
-        std::vector<int> tabs;
-        const char* keys;   // the mnemonics, each reaching the control in the same place of reached
-        std::vector<int> reached;
-    } cases[] = {
-        {IDD_MAIN, {IDOK, IDCANCEL, IDC_OPTIONS}, "o", {IDC_OPTIONS}},
-        {IDD_OPTIONS, {IDC_OPTION_LIST, IDOK, IDCANCEL}, "o", {IDC_OPTION_LIST}},
-        {IDD_INSTALL, {IDC_FOLDER, IDC_BROWSE, IDOK, IDCANCEL}, "ibac",
-         {IDC_FOLDER, IDC_BROWSE, IDC_ALL_USERS, IDC_CURRENT_USER}},
-    };
-    for (const auto& c : cases) {
-        // No procedure: the templates alone.
-        HWND dialog = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(c.dialog), nullptr, nullptr, 0);
+        CHECK(texts == c.texts);
         ShowWindow(dialog, SW_SHOW);
         std::vector<int> tabs;
         HWND first = GetNextDlgTabItem(dialog, nullptr, FALSE);

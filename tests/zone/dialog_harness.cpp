@@ -1,11 +1,12 @@
 #include "zone/dialog_harness.h"
 
+#include <cstdlib>
+
 #include "app/brindle.h"
 #include "app/resource.h"
 #include "zone/main_dialog.h"
 #include "zone/option_catalogue.h"
 #include "zone/row_images.h"
-#include "zone/row_layout.h"
 
 namespace {
 
@@ -18,10 +19,7 @@ HANDLE WINAPI NewImage(HINSTANCE module, LPCSTR name, UINT type, int width, int 
 {
     return Live(PLATFORM("user32", LoadImageA)(module, name, type, width, height, flags));
 }
-BOOL WINAPI FreeObject(HGDIOBJ object)
-{
-    return g_made->live.erase(object), PLATFORM("gdi32", DeleteObject)(object);
-}
+BOOL WINAPI FreeObject(HGDIOBJ object) { return g_made->live.erase(object), PLATFORM("gdi32", DeleteObject)(object); }
 HGLOBAL WINAPI FreeBlock(HGLOBAL block) { return g_made->live.erase(block), PLATFORM("kernel32", GlobalFree)(block); }
 BOOL WINAPI FreeIcon(HICON icon) { return g_made->live.erase(icon), PLATFORM("user32", DestroyIcon)(icon); }
 
@@ -36,34 +34,21 @@ MadeHandles::MadeHandles()
     g_made = this;
 }
 
-void ResetShownSettings(DWORD mask)
+ZoneFixture::ZoneFixture(DWORD shown)
 {
-    for (int i = 0; i < OptionCount; ++i)
-        OptionCatalogue[i].visible = (mask >> i) & 1;
-}
-
-ZoneFixture::ZoneFixture()
-{
-    ResetShownSettings();
     WriteDword(HKEY_CURRENT_USER, ZoneKey, "CurrentLevel", URLTEMPLATE_MEDIUM);
-    for (const ZoneOption& option : OptionCatalogue)
-        SetPolicy(option.urlAction, URLPOLICY_QUERY);
-}
-
-// A policy's value is named by its action in upper-case hexadecimal.
-static std::string ActionName(DWORD action)
-{
-    char name[16];
-    wsprintfA(name, "%lX", action);
-    return name;
+    for (int i = 0; i < OptionCount; ++i) {
+        OptionCatalogue[i].visible = (shown >> i) & 1;
+        SetPolicy(OptionCatalogue[i].urlAction, PolicyChoices[i % 3].policy);
+    }
 }
 
 void SetPolicy(DWORD action, DWORD policy)
 {
-    WriteDword(HKEY_CURRENT_USER, ZoneKey, ActionName(action).c_str(), policy);
+    char name[16];   // a policy's value is named by its action in upper-case hexadecimal
+    wsprintfA(name, "%lX", action);
+    WriteDword(HKEY_CURRENT_USER, ZoneKey, name, policy);
 }
-
-DWORD PolicyOf(DWORD action) { return DwordValue(HKEY_CURRENT_USER, ZoneKey, ActionName(action).c_str()); }
 
 HWND CreateMainDialog()
 {
@@ -73,9 +58,9 @@ HWND CreateMainDialog()
     return dialog;
 }
 
-void CloseMainDialog(HWND dialog, int how)
+void CloseMainDialog(HWND dialog)
 {
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(how, BN_CLICKED), 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     DestroyWindow(dialog);
     PumpMessages();
 }
@@ -86,61 +71,42 @@ void PumpMessages()
         TranslateMessage(&message);
 }
 
-std::string RowChecks(HWND dialog, int row)
-{
-    std::string checks;
-    for (int c = 0; c < 3; ++c)
-        checks += IsDlgButtonChecked(dialog, IDC_FIRST_BUTTON + 3 * row + c) == BST_CHECKED ? '1' : '0';
-    return checks;
-}
-
-namespace {
-
 bool Showing(HWND control) { return (GetWindowLongPtrA(control, GWL_STYLE) & WS_VISIBLE) != 0; }
-
-// Whether the label's text fits its control in its own font.
-bool Whole(HWND label, const char* text)
-{
-    RECT need = {}, has;
-    HDC dc = CreateCompatibleDC(nullptr);
-    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)));
-    DrawTextA(dc, text, -1, &need, DT_CALCRECT | DT_SINGLELINE);
-    DeleteDC(dc);
-    GetClientRect(label, &has);
-    return need.right <= has.right;
-}
-
-} // namespace
 
 std::string ShownRows(HWND dialog)
 {
     std::string rows;
     for (int row = 0; row < RowCount; ++row) {
         HWND label = GetDlgItem(dialog, IDC_FIRST_LABEL + row), padlock = GetDlgItem(dialog, IDC_FIRST_STATUS + row);
-        const std::string checks = RowChecks(dialog, row);
-        const int choice = checks == "100" ? 0 : checks == "010" ? 1 : checks == "001" ? 2 : -1;
-        char text[64] = "", name[16] = "";
-        GetWindowTextA(label, text, sizeof text);
-        GetWindowTextA(padlock, name, sizeof name);   // the name oleacc gives screen readers
-        const LRESULT lock = SendMessageA(padlock, STM_GETIMAGE, IMAGE_ICON, 0);
-        std::string problems;
         if (!Showing(label)) {   // hidden whole
             for (HWND control = GetWindow(label, GW_HWNDNEXT); control != GetWindow(padlock, GW_HWNDNEXT);
                  control = GetWindow(control, GW_HWNDNEXT))
                 rows += Showing(control) ? " [row " + std::to_string(row) + " half shown]" : "";
             continue;
         }
+        std::string checks;
+        for (int c = 0; c < 3; ++c)
+            checks += IsDlgButtonChecked(dialog, IDC_FIRST_BUTTON + 3 * row + c) == BST_CHECKED ? '1' : '0';
+        const int choice = checks == "100" ? 0 : checks == "010" ? 1 : checks == "001" ? 2 : -1;
+        char text[64] = "", name[16] = "";
+        GetWindowTextA(label, text, sizeof text);
+        GetWindowTextA(padlock, name, sizeof name);   // the name oleacc gives screen readers
+        std::string problems;
         for (int c = 0; c < 3; ++c)
             if (SendDlgItemMessageA(dialog, IDC_FIRST_BUTTON + 3 * row + c, BM_GETIMAGE, IMAGE_ICON, 0) !=
                 reinterpret_cast<LRESULT>(RowIcon(c == choice ? c : c + GreyIcons)))
                 problems += " [image " + std::to_string(c) + "]";
         const int padlocks[] = {UnlockedIcon, -1, LockedIcon};
         const int expected = choice < 0 ? -1 : padlocks[choice];
-        if (lock != (expected < 0 ? 0 : reinterpret_cast<LRESULT>(RowIcon(expected))) ||
-            Showing(padlock) != (expected >= 0) ||
+        RECT lock, disable;   // the padlock centred on the row's Disable button
+        GetWindowRect(padlock, &lock);
+        GetWindowRect(GetDlgItem(dialog, IDC_FIRST_BUTTON + 3 * row + 2), &disable);
+        const bool centred = std::abs(lock.top + lock.bottom - disable.top - disable.bottom) <= 1;
+        if (SendMessageA(padlock, STM_GETIMAGE, IMAGE_ICON, 0) !=
+                (expected < 0 ? 0 : reinterpret_cast<LRESULT>(RowIcon(expected))) ||
+            Showing(padlock) != (expected >= 0) || !centred ||
             std::string(name) != (expected == UnlockedIcon ? "Unlocked" : expected == LockedIcon ? "Locked" : ""))
             problems += " [padlock]";
-        problems += Whole(label, text) ? "" : " [cut]";
         const char* choices[] = {"nothing", "Enable", "Prompt", "Disable"};
         rows += (rows.empty() ? "" : "; ") + std::string(text) + " " + choices[choice + 1] + problems;
     }

@@ -1,5 +1,4 @@
-// The real main dialog, created from its template and driven in-process, against
-// Wine's own zone manager in a sandboxed registry.
+// The real main dialog, created from its template and driven in-process, against Wine's own zone manager.
 #pragma once
 #include <urlmon.h>
 #include <set>
@@ -17,28 +16,30 @@ struct MadeHandles {
     ImportPatch patches[7];
 };
 
-// A sandboxed registry with zone 3 at Medium and every setting on Prompt, the
-// message catcher, and the shown settings of a first start.
+// What ShownRows reads with every row shown and each setting's policy as the fixture stores it.
+constexpr char EveryRow[] =
+    "&Download signed ActiveX controls: Enable; Download &unsigned ActiveX controls: Prompt; &Run ActiveX controls "
+    "and plug-ins: Disable; Active &scripting: Enable; Scripting of &Java programs: Prompt; Scripting of safe "
+    "Active&X controls: Disable; Acc&ess data sources across domains: Enable; Display &mixed content: Prompt; Drag "
+    "and drop or copy and paste &files: Disable; &Navigate sub-frames across domains: Enable";
+
+// A sandboxed registry with zone 3 at Medium, each setting's policy by its place in the list (Enable, Prompt,
+// Disable, Enable...), the message catcher, and the catalogue's shown flags (bit i = entry i) set to shown.
 struct ZoneFixture {
-    ZoneFixture();
+    explicit ZoneFixture(DWORD shown = 1u << 3);   // as at a first start
     RegistrySandbox sandbox;
     MessageBoxCatcher messages;
 };
 
-// The user's zone 3 policy of action; PolicyOf answers ~0u when none is stored.
-void SetPolicy(DWORD action, DWORD policy);
-DWORD PolicyOf(DWORD action);
+void SetPolicy(DWORD action, DWORD policy);   // the user's zone 3 policy of action
 
-// The catalogue's shown flags (bit i = entry i), as at process start.
-void ResetShownSettings(DWORD mask = 1u << 3);
 // Modeless, so a test can drive it with messages; never shown, but told it is.
 HWND CreateMainDialog();
-// Ends it as the user would (IDOK or IDCANCEL), then destroys it, which saves the settings.
-void CloseMainDialog(HWND dialog, int how = IDCANCEL);
+// Ends it with Cancel as the user would, then destroys it, which saves the settings.
+void CloseMainDialog(HWND dialog);
 void PumpMessages();
-// The three check states of a row as "100", "010", "001" or "000".
-std::string RowChecks(HWND dialog, int row);
+bool Showing(HWND control);   // by its style: true also in a window not shown
 // What the main window shows of its rows, as a user reads them: each shown row's label and choice (the checked
-// button, or "nothing"), "; " between rows. Told in brackets: a button image or a padlock (its image, name or
-// showing) that does not follow the row's check, a label cut short, a control of a hidden row left showing.
+// button, or "nothing"), "; " between rows. Told in brackets: a button image or a padlock (its image, name, place
+// or showing) that does not follow the row's check, a control of a hidden row left showing.
 std::string ShownRows(HWND dialog);

@@ -3,8 +3,8 @@
 
 #include <process.h>
 
+#include "controls/dpi.h"
 #include "zone/dialog_harness.h"
-#include "zone/option_catalogue.h"
 #include "zone/options_dialog.h"
 #include "zone/row_layout.h"
 
@@ -37,46 +37,31 @@ LONG FontHeight(HWND control)
     return look.lfHeight;
 }
 
-bool Shown(HWND control) { return (GetWindowLongPtrA(control, GWL_STYLE) & WS_VISIBLE) != 0; }
-
-// Every row shown, with each padlock: open, none, closed.
-HWND CreateFullWindow()
-{
-    ResetShownSettings(0x3FF);
-    for (int i = 0; i < OptionCount; ++i)
-        SetPolicy(OptionCatalogue[i].urlAction, PolicyChoices[i % 3].policy);
-    return CreateMainDialog();
-}
-
-// Each image the size for scale, each text whole, no two controls on each other, the client area ending
-// under the notice, and the small print in proportion to the dialog font.
+// Each image the size for scale, each text whole, no two controls on each other or past the right edge, and the
+// small print in proportion to the dialog font.
 void CheckMainWindow(HWND dialog, const Scale& scale)
 {
     RECT client, place, other, overlap;
     GetClientRect(dialog, &client);
-    GetControlRect(GetDlgItem(dialog, IDC_NOTICE), &place);
-    CHECK(client.bottom == place.bottom);
     CHECK(FontHeight(GetDlgItem(dialog, IDC_FIRST_LABEL)) == scale.font);
     CHECK(FontHeight(GetDlgItem(dialog, IDC_NOTICE)) == scale.smallPrint);
     for (HWND control = GetWindow(dialog, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
         const int id = GetDlgCtrlID(control);
         CAPTURE(id);
         GetControlRect(control, &place);
-        if (!Shown(control))
+        if (!Showing(control))
             continue;
         CHECK(place.right <= client.right);
         for (HWND next = GetWindow(control, GW_HWNDNEXT); next; next = GetWindow(next, GW_HWNDNEXT)) {
             GetControlRect(next, &other);
-            if (Shown(next))
+            if (Showing(next))
                 CHECK_FALSE_MESSAGE(IntersectRect(&overlap, &place, &other), GetDlgCtrlID(next));
         }
         char text[80] = "";
-        if (id >= IDC_FIRST_BUTTON && id <= IDC_LAST_BUTTON) {
-            CHECK(ImageSize(SendMessageA(control, BM_GETIMAGE, IMAGE_ICON, 0)) == scale.image);
-        } else if (id >= IDC_FIRST_STATUS && id <= IDC_LAST_STATUS) {
-            CHECK(ImageSize(SendMessageA(control, STM_GETIMAGE, IMAGE_ICON, 0)) == scale.image);
-        } else if (id == -1) {   // the program icon
-            CHECK(ImageSize(SendMessageA(control, STM_GETIMAGE, IMAGE_ICON, 0)) == scale.program);
+        const bool button = id >= IDC_FIRST_BUTTON && id <= IDC_LAST_BUTTON;
+        if (button || (id >= IDC_FIRST_STATUS && id <= IDC_LAST_STATUS) || id == -1) {   // -1: the program icon
+            const LRESULT image = SendMessageA(control, button ? BM_GETIMAGE : STM_GETIMAGE, IMAGE_ICON, 0);
+            CHECK(ImageSize(image) == (id == -1 ? scale.program : scale.image));
         } else if (GetWindowTextA(control, text, sizeof text) > 0) {
             HDC dc = GetDC(control);
             SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
@@ -95,15 +80,12 @@ BOOL WINAPI DrawSquare(HDC dc, LPRECT box, UINT type, UINT state)
     return g_square = *box, PLATFORM("user32", DrawFrameControl)(dc, box, type, state);
 }
 
-} // namespace
-
-// Run by the next case in a program of its own, started under the prefix's LogPixels for the row BRDL_SCALE
-// names; skipped otherwise.
-TEST_CASE("the main window and the options list at the prefix's LogPixels" * doctest::skip())
+// The main window with every row shown, each padlock open, none or closed, and the options list, as made at this
+// program's scale.
+void CheckAtStart(const Scale* scale)
 {
-    const Scale* scale = &Scales[std::atoi(getenv("BRDL_SCALE"))];
-    ZoneFixture fixture;
-    HWND dialog = CreateFullWindow(), link = GetDlgItem(dialog, IDC_LINK);
+    ZoneFixture fixture(0x3FF);
+    HWND dialog = CreateMainDialog(), link = GetDlgItem(dialog, IDC_LINK);
     CheckMainWindow(dialog, *scale);
     ShowWindow(dialog, SW_SHOWNA);
     UpdateWindow(dialog);   // the link knows where its text is once painted, then the pointer to its middle
@@ -123,12 +105,26 @@ TEST_CASE("the main window and the options list at the prefix's LogPixels" * doc
     DestroyWindow(dialog);
 }
 
+} // namespace
+
+// Run by the next case in a program of its own, started under the prefix's LogPixels for the row BRDL_SCALE
+// names; skipped otherwise.
+TEST_CASE("the main window and the options list at the prefix's LogPixels" * doctest::skip())
+{
+    CheckAtStart(&Scales[std::atoi(getenv("BRDL_SCALE"))]);
+}
+
 TEST_CASE("at 96, 120, 144 and 192 DPI every image has its size, every text its room and each control its place")
 {
     constexpr char Desktop[] = "Control Panel\\Desktop";
     const DWORD before = DwordValue(HKEY_CURRENT_USER, Desktop, "LogPixels");   // ~0u: none, Wine's 96
+    const UINT now = WindowDpi(nullptr);   // this program's scale: its row runs here
     for (const Scale& scale : Scales) {
         CAPTURE(scale.dpi);
+        if (scale.dpi == now) {
+            CheckAtStart(&scale);
+            continue;
+        }
         WriteDword(HKEY_CURRENT_USER, Desktop, "LogPixels", scale.dpi);   // read by each program as it starts
         _putenv_s("BRDL_SCALE", std::to_string(&scale - Scales).c_str());
         CHECK(_spawnl(_P_WAIT, _pgmptr, "brdl_tests", "--no-skip", "--test-case=*LogPixels", nullptr) == 0);
@@ -136,10 +132,11 @@ TEST_CASE("at 96, 120, 144 and 192 DPI every image has its size, every text its 
     WriteDword(HKEY_CURRENT_USER, Desktop, "LogPixels", before == ~0u ? 96 : before);
 }
 
-TEST_CASE_FIXTURE(ZoneFixture, "moved to 144 DPI and back, the window takes its place and scale, and frees the old")
+TEST_CASE("moved to 144 DPI and back, the window takes its place and scale, and frees the old")
 {
+    ZoneFixture fixture(0x3FF);
     MadeHandles made;
-    HWND dialog = CreateFullWindow();
+    HWND dialog = CreateMainDialog();
     const size_t before = made.live.size();
     RECT start, now;
     GetWindowRect(dialog, &start);

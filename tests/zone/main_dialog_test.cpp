@@ -1,120 +1,48 @@
-// The real main dialog, created from its template and driven with messages.
+// The real main dialog, created from its template and driven with messages: what the stored settings make of it,
+// what the options dialog changes, and its row buttons' names and hover images.
 #include "support/common.h"
+
+#include <commctrl.h>
 
 #include "setup/installer.h"
 #include "zone/dialog_harness.h"
-#include "zone/main_dialog.h"
 #include "zone/option_catalogue.h"
 #include "zone/row_images.h"
 #include "zone/row_layout.h"
 
-TEST_CASE("the stored settings decide the rows and the place, and a close keeps them")
+TEST_CASE("whatever the stored settings hold, they decide the installer, the rows and the place; a close keeps them")
 {
-    // Each setting's zone policy is its own: Enable, Prompt, Disable, Enable... by its place in the list.
-    const std::string all = "&Download signed ActiveX controls: Enable; Download &unsigned ActiveX controls: Prompt; "
-                            "&Run ActiveX controls and plug-ins: Disable; Active &scripting: Enable; Scripting of "
-                            "&Java programs: Prompt; Scripting of safe Active&X controls: Disable; Acc&ess data "
-                            "sources across domains: Enable; Display &mixed content: Prompt; Drag and drop or copy "
-                            "and paste &files: Disable; &Navigate sub-frames across domains: Enable";
-    const struct {
-        std::string name;
-        DWORD type = REG_DWORD, size = 4, options = 0;   // "Options" as stored; no size: none
-        DWORD placement = 0;   // the bytes of a stored "WinPos" at 200, 150; 0: none
-        std::string opens = "template";   // where the window opens: the template's place, or the stored one
-        std::string rows;
-        DWORD saved;   // "Options" after a close
-    } rows[] = {
-        {.name = "nothing stored: the default row", .size = 0, .rows = "Active &scripting: Enable", .saved = 8},
-        {.name = "no row would show: the default does", .rows = "Active &scripting: Enable", .saved = 8},
-        {.name = "a value of five bytes", .type = REG_BINARY, .size = 5, .options = 0x84,
-         .rows = "Active &scripting: Enable", .saved = 8},
-        {.name = "two", .options = 0x84, .placement = 44, .opens = "stored",
-         .rows = "&Run ActiveX controls and plug-ins: Disable; Display &mixed content: Prompt", .saved = 0x84},
-        {.name = "a placement cut short", .options = 0x84, .placement = 43,
-         .rows = "&Run ActiveX controls and plug-ins: Disable; Display &mixed content: Prompt", .saved = 0x84},
-        {.name = "the last alone", .options = 0x200, .rows = "&Navigate sub-frames across domains: Enable",
-         .saved = 0x200},
-        {.name = "all, the bits above dropped", .options = 0xFFFFFFFF, .rows = all, .saved = 0x3FF},
+    const auto bytes = [](const auto& value, size_t size = sizeof value) {
+        return std::string(reinterpret_cast<const char*>(&value), size);
     };
-    for (const auto& c : rows) {
-        INFO(c.name);
-        ZoneFixture fixture;
-        for (int i = 0; i < OptionCount; ++i)
-            SetPolicy(OptionCatalogue[i].urlAction, PolicyChoices[i % 3].policy);
-        const DWORD data[2] = {c.options};
-        if (c.size)
-            RegSetKeyValueA(HKEY_CURRENT_USER, SettingsKey, "Options", c.type, data, c.size);
-        RECT centred;   // where the template puts it
-        HWND dialog = CreateMainDialog();
-        GetWindowRect(dialog, &centred);
-        WINDOWPLACEMENT placement = {sizeof placement, 0, SW_SHOWNORMAL, {}, {}, {200, 150, 300, 250}};
-        if (c.placement) {
-            DestroyWindow(dialog);
-            RegSetKeyValueA(HKEY_CURRENT_USER, SettingsKey, "WinPos", REG_BINARY, &placement, c.placement);
-            dialog = CreateMainDialog();
-        }
-        RECT window, client, place;
-        GetWindowRect(dialog, &window);
-        CHECK(ShownRows(dialog) == c.rows);
-        const int shown = __builtin_popcount(c.saved);
-        for (int row = shown; row < RowCount; ++row)   // never shown: the closed padlock it was placed with
-            CHECK(SendDlgItemMessageA(dialog, IDC_FIRST_STATUS + row, STM_GETIMAGE, IMAGE_ICON, 0) ==
-                  reinterpret_cast<LRESULT>(RowIcon(LockedIcon)));
-        CHECK((window.left == 200 ? "stored" : window.left == centred.left ? "template" : "elsewhere") == c.opens);
-        // OK, Cancel and Options 18 units under the last label, the link 20 further, the notice right under it,
-        // and the client area ending with the notice.
-        const auto rect = [&](int id) { GetControlRect(GetDlgItem(dialog, id), &place); return place; };
-        const auto top = [&](int id) { return rect(id).top; };
-        const auto unitsDown = [&](int units) { RECT r = {0, units, 0, 0}; MapDialogRect(dialog, &r); return r.top; };
-        for (int id : {IDOK, IDCANCEL, IDC_OPTIONS})
-            CHECK(std::abs(top(id) - unitsDown(16 * shown + 10)) <= 1);
-        CHECK(std::abs(top(IDC_LINK) - unitsDown(16 * shown + 30)) <= 1);
-        CHECK(top(IDC_NOTICE) == rect(IDC_LINK).bottom);
-        GetClientRect(dialog, &client);
-        CHECK(client.bottom == rect(IDC_NOTICE).bottom);
-        CHECK(std::abs(client.bottom - unitsDown(16 * shown + 50)) <= 1);
-        SetWindowPos(dialog, nullptr, 100, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-        CloseMainDialog(dialog);
-        CHECK(DwordValue(HKEY_CURRENT_USER, SettingsKey, "Options") == c.saved);
-        CHECK(DwordValue(HKEY_CURRENT_USER, ZoneKey, "CurrentLevel") == URLTEMPLATE_MEDIUM);   // Cancel wrote nothing
-        dialog = CreateMainDialog();   // where it was closed
-        GetWindowRect(dialog, &window);
-        CHECK(window.left == 100);
-        CHECK(window.top == 120);
-        CloseMainDialog(dialog);
-    }
-}
-
-TEST_CASE("stored values of the wrong size or type, or that point nowhere, still give a usable window")
-{
     const WINDOWPLACEMENT minimized = {sizeof minimized, 0, SW_SHOWMINIMIZED, {}, {}, {100, 100, 400, 300}};
     const WINDOWPLACEMENT nowhere = {sizeof nowhere, 0, SW_SHOWNORMAL, {}, {}, {-30000, -30000, -29700, -29800}};
+    const WINDOWPLACEMENT normal = {sizeof normal, 0, SW_SHOWNORMAL, {}, {}, {200, 150, 300, 250}};
     const struct {
         std::string name;
-        const char* value;   // of the settings key
-        DWORD type;
+        const char* value = "Options";   // of the settings key, beside an InstFlag of 2; none: nothing stored
+        DWORD type = REG_DWORD;
         std::string data;
-        std::string outcome;   // offered the installer, or a window: where, and its rows; what a close stores
+        // Offered the installer, or a window: where, its rows; the Options a close stores.
+        std::string outcome = "template; Active &scripting: Enable; Options 8";
     } rows[] = {
-        {.name = "InstFlag 0", .value = "InstFlag", .type = REG_DWORD, .data = std::string(4, '\0'),
-         .outcome = "template; Active &scripting: Prompt; Options 8"},
-        {.name = "InstFlag of four bytes of another type", .value = "InstFlag", .type = REG_BINARY,
-         .data = "\1\0\0\0", .outcome = "template; Active &scripting: Prompt; Options 8"},
-        {.name = "InstFlag of five bytes", .value = "InstFlag", .type = REG_DWORD, .data = std::string(5, '\1'),
-         .outcome = "offered"},
-        {.name = "Options as a text", .value = "Options", .type = REG_SZ, .data = std::string("\x84\0\0\0", 4),
-         .outcome = "template; &Run ActiveX controls and plug-ins: Prompt; Display &mixed content: Prompt; "
+        {.name = "nothing stored", .value = nullptr},
+        {.name = "Options showing no row", .data = bytes(DWORD{0})},
+        {.name = "Options of five bytes", .type = REG_BINARY, .data = bytes(DWORD64{0x84}, 5)},
+        {.name = "Options of two", .data = bytes(DWORD{0x84}),
+         .outcome = "template; &Run ActiveX controls and plug-ins: Disable; Display &mixed content: Prompt; "
                     "Options 132"},
-        {.name = "Options of eight bytes", .value = "Options", .type = REG_QWORD, .data = std::string(8, '\x84'),
-         .outcome = "template; Active &scripting: Prompt; Options 8"},
-        {.name = "a placement minimized", .value = "WinPos", .type = REG_BINARY,
-         .data = std::string(reinterpret_cast<const char*>(&minimized), sizeof minimized),
-         .outcome = "at 100; Active &scripting: Prompt; Options 8"},
-        {.name = "a placement on no monitor", .value = "WinPos", .type = REG_BINARY,
-         .data = std::string(reinterpret_cast<const char*>(&nowhere), sizeof nowhere),
-         .outcome = "template; Active &scripting: Prompt; Options 8"},
-        {.name = "a placement of another type", .value = "WinPos", .type = REG_SZ, .data = std::string(44, 'x'),
-         .outcome = "template; Active &scripting: Prompt; Options 8"},
+        {.name = "Options of the last alone", .data = bytes(DWORD{0x200}),
+         .outcome = "template; &Navigate sub-frames across domains: Enable; Options 512"},
+        {.name = "Options of all, the bits above dropped", .data = bytes(~DWORD{0}),
+         .outcome = "template; " + std::string(EveryRow) + "; Options 1023"},
+        {.name = "InstFlag 0", .value = "InstFlag", .data = bytes(DWORD{0})},
+        {.name = "InstFlag of four bytes of another type", .value = "InstFlag", .type = REG_BINARY, .data = bytes(1)},
+        {.name = "InstFlag of five bytes", .value = "InstFlag", .data = bytes(DWORD64{1}, 5), .outcome = "offered"},
+        {.name = "a placement minimized", .value = "WinPos", .type = REG_BINARY, .data = bytes(minimized),
+         .outcome = "at 100; Active &scripting: Enable; Options 8"},
+        {.name = "a placement on no monitor", .value = "WinPos", .type = REG_BINARY, .data = bytes(nowhere)},
+        {.name = "a placement cut short", .value = "WinPos", .type = REG_BINARY, .data = bytes(normal, 43)},
     };
     RECT usual = {};   // where the template puts the window, and how wide
     for (const auto& c : rows) {
@@ -122,22 +50,142 @@ TEST_CASE("stored values of the wrong size or type, or that point nowhere, still
         ZoneFixture fixture;
         fixture.messages.dialogs[IDD_INSTALL] = IDCANCEL;
         WriteDword(HKEY_CURRENT_USER, SettingsKey, "InstFlag", 2);
-        RegSetKeyValueA(HKEY_CURRENT_USER, SettingsKey, c.value, c.type, c.data.data(), DWORD(c.data.size()));
+        if (c.value)
+            RegSetKeyValueA(HKEY_CURRENT_USER, SettingsKey, c.value, c.type, c.data.data(), DWORD(c.data.size()));
         if (!RunInstallerIfNeeded()) {
             CHECK("offered" == c.outcome);
             continue;
         }
         HWND dialog = CreateMainDialog();
-        RECT window;
+        RECT window, client;
         GetWindowRect(dialog, &window);
         usual = usual.right ? usual : window;
         CHECK(window.right - window.left == usual.right - usual.left);   // the template's width, stored or not
-        CHECK_FALSE(IsIconic(dialog));
-        const std::string seen = (window.left == usual.left ? "template" : "at " + std::to_string(window.left)) +
-                                 "; " + ShownRows(dialog);
+        const std::string seen = (IsIconic(dialog) ? "minimized" : window.left == usual.left ? "template" : "at " +
+                                  std::to_string(window.left)) + "; " + ShownRows(dialog);
+        int shown = 0;
+        while (shown < RowCount && Showing(GetDlgItem(dialog, IDC_FIRST_LABEL + shown)))
+            ++shown;
+        for (int row = shown; row < RowCount; ++row)   // never shown: the closed padlock it was placed with
+            CHECK(SendDlgItemMessageA(dialog, IDC_FIRST_STATUS + row, STM_GETIMAGE, IMAGE_ICON, 0) ==
+                  reinterpret_cast<LRESULT>(RowIcon(LockedIcon)));
+        // OK, Cancel and Options, then the link, as far under the last label as the template has them under its
+        // tenth (pixels, as the template's units map), the notice right under the link, the client area ending there.
+        const auto rect = [&](int id) { RECT r; GetControlRect(GetDlgItem(dialog, id), &r); return r; };
+        const auto down = [&](int units) { RECT r = {0, units, 0, 0}; MapDialogRect(dialog, &r); return r.top; };
+        const int buttons = rect(IDC_FIRST_LABEL + shown - 1).top + down(170) - down(8 + 16 * 9);
+        for (int id : {IDOK, IDCANCEL, IDC_OPTIONS})
+            CHECK(rect(id).top == buttons);
+        CHECK(rect(IDC_LINK).top == buttons + down(190) - down(170));
+        CHECK(rect(IDC_NOTICE).top == rect(IDC_LINK).bottom);
+        GetClientRect(dialog, &client);
+        CHECK(client.bottom == rect(IDC_NOTICE).bottom);
+        SetWindowPos(dialog, nullptr, 100, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         CloseMainDialog(dialog);
         CHECK(seen + "; Options " + std::to_string(DwordValue(HKEY_CURRENT_USER, SettingsKey, "Options")) ==
               c.outcome);
-        CHECK(RawValue(HKEY_CURRENT_USER, SettingsKey, "WinPos").size() == sizeof(WINDOWPLACEMENT));
+        CHECK(DwordValue(HKEY_CURRENT_USER, ZoneKey, "CurrentLevel") == URLTEMPLATE_MEDIUM);   // Cancel wrote nothing
+        WINDOWPLACEMENT saved = {};   // where it was closed, for the next start
+        const std::string placement = RawValue(HKEY_CURRENT_USER, SettingsKey, "WinPos");
+        std::memcpy(&saved, placement.data(), std::min(placement.size(), sizeof saved));
+        CHECK(std::to_string(placement.size()) + " bytes, at " + std::to_string(saved.rcNormalPosition.left) + ", " +
+                  std::to_string(saved.rcNormalPosition.top) == "44 bytes, at 100, 120");
     }
+}
+
+namespace {
+
+std::vector<WPARAM> g_script;   // keys for the focused control; IDOK and IDCANCEL for the dialog
+
+// Checks what the list shows, then plays the script inside the modal loop.
+void CALLBACK PlayScript(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND dialog = FindWindowA(nullptr, "Options");
+    if (!IsWindowVisible(dialog) || !KillTimer(nullptr, timer))
+        return;
+    HWND list = GetDlgItem(dialog, IDC_OPTION_LIST);
+    std::string texts;   // the labels, without their "&" and ":"
+    for (int item = 0; item < SendMessageA(list, LB_GETCOUNT, 0, 0); ++item) {
+        char text[64] = "";
+        SendMessageA(list, LB_GETTEXT, item, reinterpret_cast<LPARAM>(text));
+        texts += (item ? "; " : "") + std::string(text);
+    }
+    CHECK(texts == "Download signed ActiveX controls; Download unsigned ActiveX controls; Run ActiveX controls and "
+                   "plug-ins; Active scripting; Scripting of Java programs; Scripting of safe ActiveX controls; "
+                   "Access data sources across domains; Display mixed content; Drag and drop or copy and paste "
+                   "files; Navigate sub-frames across domains");
+    for (WPARAM step : g_script)
+        SendMessageA(step < VK_SPACE ? dialog : GetFocus(), step < VK_SPACE ? WM_COMMAND : WM_KEYDOWN, step, 0);
+}
+
+} // namespace
+
+TEST_CASE("Options changes the rows on an accepted OK only")
+{
+    // Prompt chosen in the first row and not applied: an accepted OK reads the rows again from the zone.
+    const struct {
+        std::string name;
+        DWORD shown;
+        std::vector<WPARAM> script;   // keys for the focused item, or IDOK and IDCANCEL for the dialog
+        std::string outcome;   // the rows, the messages and how the window's bottom edge moved
+    } rows[] = {
+        {.name = "Space checks the first", .shown = 0x208, .script = {VK_SPACE, IDOK},
+         .outcome = "&Download signed ActiveX controls: Enable; Active &scripting: Enable; &Navigate sub-frames "
+                    "across domains: Enable; quiet; down"},
+        {.name = "none checked: refused, then Cancel", .shown = 0x008,
+         .script = {VK_DOWN, VK_DOWN, VK_DOWN, VK_SPACE, IDOK, IDCANCEL},
+         .outcome = "Active &scripting: Prompt; told 120; kept"},
+        {.name = "the tenth, the most", .shown = 0x1FF, .script = {VK_END, VK_SPACE, IDOK},
+         .outcome = std::string(EveryRow) + "; quiet; down"},
+        {.name = "the last alone", .shown = 0x201, .script = {VK_SPACE, IDOK},
+         .outcome = "&Navigate sub-frames across domains: Enable; quiet; up"},
+    };
+    for (const auto& c : rows) {
+        INFO(c.name);
+        ZoneFixture fixture(c.shown);
+        MadeHandles made;
+        HWND dialog = CreateMainDialog();
+        ShowWindow(dialog, SW_SHOWNA);   // as a user has it: rows now come and go one by one
+        SendDlgItemMessageA(dialog, IDC_FIRST_BUTTON + 1, BM_CLICK, 0, 0);
+        RECT before, after;
+        GetWindowRect(dialog, &before);
+        g_script = c.script;
+        SetTimer(nullptr, 0, 20, PlayScript);
+        SendMessageA(dialog, WM_COMMAND, IDC_OPTIONS, 0);
+        GetWindowRect(dialog, &after);
+        const LONG grown = after.bottom - before.bottom;
+        after.bottom = before.bottom;   // only the bottom edge moves
+        const std::string told = fixture.messages.Shown();
+        CHECK(ShownRows(dialog) + "; " + (told.empty() ? "quiet" : "told " + told) + "; " +
+                  (!EqualRect(&after, &before) ? "moved" : grown > 0 ? "down" : grown < 0 ? "up" : "kept") ==
+              c.outcome);
+        CloseMainDialog(dialog);
+        CHECK(made.live.empty());   // each item drawn, each paint, each round frees what it made
+    }
+}
+
+TEST_CASE_FIXTURE(ZoneFixture, "every row button names its choice, and shows its colour image while hovered")
+{
+    HWND dialog = CreateMainDialog();   // row 0 reads Enable
+    HWND tooltip = FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr);
+    REQUIRE(GetWindow(tooltip, GW_OWNER) == dialog);
+    for (int i = 0; i < 30; ++i) {
+        const std::string name[] = {"Enable", "Prompt", "Disable"};
+        char tip[80] = "", text[80] = "";
+        TOOLINFOA tool = {TTTOOLINFOA_V2_SIZE, 0, GetDlgItem(dialog, IDC_FIRST_BUTTON + i), 0, {}, nullptr, tip};
+        SendMessageA(tooltip, TTM_GETTEXTA, sizeof tip, reinterpret_cast<LPARAM>(&tool));
+        GetWindowTextA(tool.hwnd, text, sizeof text);   // what a screen reader says
+        CHECK(tip == name[i % 3]);
+        CHECK(text == name[i % 3]);
+    }
+    // In, then out: Prompt (unchecked), Enable (checked: no change), the last, a hidden row's. image: RowIcon index.
+    const struct { int button, x, image; bool captured; } steps[] = {{1, 5, 1, true}, {1, 40, 1 + GreyIcons, false},
+        {0, 5, 0, false}, {0, 40, 0, false}, {29, 5, 2, true}, {29, 40, 2 + GreyIcons, false}};
+    for (const auto& step : steps) {
+        HWND button = GetDlgItem(dialog, IDC_FIRST_BUTTON + step.button);
+        SendMessageA(button, WM_MOUSEMOVE, 0, MAKELPARAM(step.x, 5));
+        CHECK(SendMessageA(button, BM_GETIMAGE, IMAGE_ICON, 0) == reinterpret_cast<LRESULT>(RowIcon(step.image)));
+        CHECK((GetCapture() == button) == step.captured);
+    }
+    CloseMainDialog(dialog);
 }
