@@ -15,7 +15,8 @@ if [ "${1:-}" = --ctest ]; then
     # Each emulated process start costs seconds: of the end-to-end cases, the
     # first start (install dialog to main window) and the removal by "/u".
     export BRDL_E2E_CASES='*first start*,*remov*'
-    how="through qemu-i386 emulation (end to end: the first start and the removal by /u)"
+    # The check list's screen-reader object starts COM threads, which qemu-user runs unreliably: that case skips.
+    how="through qemu-i386 emulation (end to end: the first start and the removal by /u; in process: all but the check list)"
     # Picked by name, which may change: say which cases, and stop if none is left.
     cases=$(wine "$dir/tests/brdl_e2e.exe" --list-test-cases --test-case="$BRDL_E2E_CASES" | tr -d '\r' |
             grep -v -e '^\[doctest\]' -e '^====' | sed 's/^/  /') || true

@@ -42,9 +42,13 @@ HINSTANCE WINAPI RecordOpen(HWND parent, LPCSTR verb, LPCSTR file, LPCSTR parame
     return nullptr;
 }
 
+// Under qemu-user the threads COM starts to hand the list to a screen reader crash or hang the emulated process at
+// random; the native run checks it.
+const bool g_emulated = sizeof(void*) == 4 && getenv("BRDL_WIN32") && !strcmp(getenv("BRDL_WIN32"), "qemu");
+
 } // namespace
 
-TEST_CASE("check list box: toggles and notifies once per gesture")
+TEST_CASE("check list box: toggles and notifies once per gesture" * doctest::skip(g_emulated))
 {
     HWND dialog = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_OPTIONS), nullptr, CountingDlgProc, 0);
     HWND list = GetDlgItem(dialog, IDC_OPTION_LIST);

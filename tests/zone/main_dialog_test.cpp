@@ -22,7 +22,7 @@ TEST_CASE("whatever the stored settings hold, they decide the installer, the row
         std::string name;
         const char* value = "Options";   // of the settings key, beside an InstFlag of 2; none: nothing stored
         DWORD type = REG_DWORD;
-        std::string data;
+        std::string data = "";
         // Offered the installer, or a window: where, its rows; the Options a close stores.
         std::string outcome = "template; Active &scripting: Enable; Options 8";
     } rows[] = {
@@ -172,7 +172,8 @@ TEST_CASE_FIXTURE(ZoneFixture, "every row button names its choice, and shows its
     for (int i = 0; i < 30; ++i) {
         const std::string name[] = {"Enable", "Prompt", "Disable"};
         char tip[80] = "", text[80] = "";
-        TOOLINFOA tool = {TTTOOLINFOA_V2_SIZE, 0, GetDlgItem(dialog, IDC_FIRST_BUTTON + i), 0, {}, nullptr, tip};
+        TOOLINFOA tool = {TTTOOLINFOA_V2_SIZE, 0, GetDlgItem(dialog, IDC_FIRST_BUTTON + i), 0, {}, nullptr, tip, 0,
+                          nullptr};
         SendMessageA(tooltip, TTM_GETTEXTA, sizeof tip, reinterpret_cast<LPARAM>(&tool));
         GetWindowTextA(tool.hwnd, text, sizeof text);   // what a screen reader says
         CHECK(tip == name[i % 3]);
