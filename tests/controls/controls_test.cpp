@@ -104,10 +104,10 @@ TEST_CASE("check list box: toggles and notifies once per gesture" * doctest::ski
         if (c.key)
             SendMessageA(list, WM_KEYDOWN, c.key, 0);
         const bool checked = GetCheckListItemState(list, 1) != 0;
-        CHECK((checked ? "checked" : "unchecked") + std::string(checked && g_drawnChecked ? ", drawn" : "") + "; " +
+        CHECK(std::string(checked ? "checked" : "unchecked") + (checked && g_drawnChecked ? ", drawn" : "") + "; " +
                   std::to_string(g_toggles) + " notices; heard " + g_heard == c.outcome);
         items->get_accState(second, &state);
-        CHECK((state.lVal & STATE_SYSTEM_CHECKED) == (checked ? STATE_SYSTEM_CHECKED : 0));
+        CHECK(bool(state.lVal & STATE_SYSTEM_CHECKED) == checked);
     }
     UnhookWinEvent(hearing);
     items->Release();

@@ -414,8 +414,9 @@ TEST_CASE("the copy's switches are read only as Brindle writes them")
         std::string line = row.line;
         const char* folder = nullptr;
         const AllUsersPart part = ReadAllUsersPart(&line[0], &folder);
-        CHECK((part == AllUsersPart::Install ? "install into " + std::string(folder)
-               : part == AllUsersPart::Remove ? "remove" : "none") == row.read);
+        const std::string read = part == AllUsersPart::Install ? "install into " + std::string(folder)
+                                 : part == AllUsersPart::Remove ? "remove" : "none";
+        CHECK(read == row.read);
     }
 }
 

@@ -107,11 +107,11 @@ TEST_CASE("each zone manager failure is told with its own message, and what it s
         const bool read = LoadZonePolicies(dialog);
         for (int row = 0; row < 2; ++row)   // as the main window does after a load
             UpdateRowImages(dialog, IDC_FIRST_BUTTON + 3 * row);
-        CHECK((read ? "read; " : "not read; ") + ShownRows(dialog) + "; " + told() == c.load);
+        CHECK(std::string(read ? "read; " : "not read; ") + ShownRows(dialog) + "; " + told() == c.load);
         SendDlgItemMessageA(dialog, IDC_FIRST_BUTTON + 1, BM_CLICK, 0, 0);
         const bool applied = ApplyZonePolicies(dialog);
         const std::string policy = std::to_string(DwordValue(HKEY_CURRENT_USER, ZoneKey, "1400"));
-        CHECK((applied ? "applied; " : "not applied; ") + policy + "; " + told() == c.apply);
+        CHECK(std::string(applied ? "applied; " : "not applied; ") + policy + "; " + told() == c.apply);
         CloseMainDialog(dialog);
     }
 }
@@ -126,7 +126,7 @@ TEST_CASE("a double-click on a row button ends as OK: every checked row written,
     CHECK(ShownRows(dialog) == "&Download signed ActiveX controls: Disable; Download &unsigned ActiveX controls: "
                                "nothing; &Run ActiveX controls and plug-ins: Disable; Active &scripting: Enable");
     // Only buttons that notify report double-clicks.
-    CHECK((GetWindowLongPtrA(GetDlgItem(dialog, IDC_FIRST_BUTTON + 2), GWL_STYLE) & BS_NOTIFY) != 0);
+    CHECK(BS_NOTIFY == (GetWindowLongPtrA(GetDlgItem(dialog, IDC_FIRST_BUTTON + 2), GWL_STYLE) & BS_NOTIFY));
     g_written.clear();
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_FIRST_BUTTON + 2, BN_DOUBLECLICKED), 0);
     CHECK(g_written.empty());   // posted: the click is handled first
