@@ -3,6 +3,7 @@
 // the forms setup reads: an install folder's path, the consent copy's switches, a path in a UTF-8 code page.
 #include "support/common.h"
 
+#include <shlobj.h>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -36,7 +37,7 @@ constexpr char ProgramFiles[] = "O:S-1-5-80-956008885-3418522649-1831038044-1853
                                 "(A;;FA;;;S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464)"
                                 "(A;OICIIO;GA;;;CO)(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
 
-enum Before { Nothing, Folder, OurProgram, OldProgram, FolderInTheWay };
+enum Before { Nothing, EmptyFolder, OurProgram, OldProgram, FolderInTheWay };
 
 struct InstallRow {
     std::string name;
@@ -50,11 +51,39 @@ struct InstallRow {
     const char* answerFor = nullptr;   // "A", "B" (the install folder) or "brdl.EXE": what Windows answers for it
     const char* answer = nullptr;   // an access list, or "junction"
     const char* typedName = "B";   // the install folder's own name
+    const char* typedAs = nullptr;   // typed instead of the install folder
     const char* tempName = nullptr;   // the user's temporary folder's, in the fresh folder
     bool readOnlySource = false, shortNames = true;
     std::string outcome;   // message or "installed"; the file; the keys; InstFlag; prompts
     std::string made = "";   // the access list of the folders made, when any
 };
+
+std::string g_typed;   // what the user types into the install dialog (UTF-8), before a click on their scope
+int g_scope;
+std::vector<std::string> g_openings;   // each opening's scope and folder, then its folder after Current user
+
+// Inside the install dialog's modal loop, as a user works it at each opening: the folder typed with blanks and tabs
+// around it, then OK; Cancel when a refusal leaves it open.
+void CALLBACK WorkInstallDialog(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND dialog = FindWindowA(nullptr, "Install Brindle");
+    if (!IsWindowVisible(dialog))
+        return;
+    if (GetPropA(dialog, "worked"))
+        return void(SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0));
+    SetPropA(dialog, "worked", dialog);
+    const auto shown = [dialog] {
+        char folder[MAX_PATH * 2] = "";
+        GetDlgItemTextA(dialog, IDC_FOLDER, folder, sizeof folder);
+        return (IsDlgButtonChecked(dialog, IDC_ALL_USERS) ? "all users at " : "current user at ") + Utf8(folder);
+    };
+    const std::string before = shown();
+    SendDlgItemMessageA(dialog, IDC_CURRENT_USER, BM_CLICK, 0, 0);
+    g_openings.push_back(before + ", then " + shown());
+    SetDlgItemTextW(dialog, IDC_FOLDER, Wide(" \t" + g_typed + "\t ").c_str());
+    SendDlgItemMessageA(dialog, g_scope, BM_CLICK, 0, 0);
+    SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+}
 
 } // namespace
 
@@ -67,8 +96,8 @@ TEST_CASE("an installation registers under its scope's root only, or leaves ever
         {.name = "a destination of 260", .length = MAX_PATH - 9, .outcome = none},
         {.name = "all users, a destination of 259, typed with its backslash", .scope = ScopeAllUsers,
          .length = MAX_PATH - 9, .slash = true, .outcome = "installed; file ours; keys HKLM; flag 1", .made = ForAll},
-        {.name = "declined, then consented: opened again as the user left it", .scope = ScopeAllUsers,
-         .consent = {Declined, Run}, .outcome = "installed; file ours; keys HKLM; flag 1; 2 prompts", .made = ForAll},
+        {.name = "declined, then consented", .scope = ScopeAllUsers, .consent = {Declined, Run},
+         .outcome = "installed; file ours; keys HKLM; flag 1; 2 prompts; reopened as left", .made = ForAll},
         {.name = "the copy failed and told the user", .scope = ScopeAllUsers, .consent = {CopyFailedAndTold},
          .outcome = "quiet; file none; no keys; no flag; 1 prompt"},
         {.name = "the copy did not start", .scope = ScopeAllUsers, .consent = {NotStarted},
@@ -84,18 +113,21 @@ TEST_CASE("an installation registers under its scope's root only, or leaves ever
          .before = OurProgram, .outcome = "told 126; file ours; no keys; no flag"},
         {.name = "InstFlag cannot be written", .refused = SettingsKey,
          .outcome = "told 126; file none; no keys; no flag", .made = ForUser},
+        {.name = "a folder relative to where it started", .typedAs = "C:B",
+         .outcome = "told 124; file none; no keys; no flag"},
+        {.name = "a look-alike the 8-bit API reads as '&'", .typedName = "A\uFF06B", .outcome = none},
         {.name = "a folder in the way", .before = FolderInTheWay, .outcome = "told 121; file folder; no keys; no flag"},
-        {.name = "a folder that Program Files protects", .scope = ScopeAllUsers, .before = Folder, .answerFor = "B",
+        {.name = "a folder Program Files protects", .scope = ScopeAllUsers, .before = EmptyFolder, .answerFor = "B",
          .answer = ProgramFiles, .outcome = "installed; file ours; keys HKLM; flag 1"},
-        {.name = "a folder that users may change", .scope = ScopeAllUsers, .before = Folder, .answerFor = "B",
+        {.name = "a folder that users may change", .scope = ScopeAllUsers, .before = EmptyFolder, .answerFor = "B",
          .answer = "O:BAD:(A;OICI;FA;;;BA)(A;OICI;0x1301bf;;;AU)", .outcome = none},
-        {.name = "a folder that users may add a file to", .before = Folder, .answerFor = "B",
+        {.name = "a folder that users may add a file to", .before = EmptyFolder, .answerFor = "B",
          .answer = "O:SYD:(A;OICI;0x2;;;BU)", .outcome = none},
-        {.name = "a folder above that another user owns", .before = Folder, .answerFor = "A",
+        {.name = "a folder above that another user owns", .before = EmptyFolder, .answerFor = "A",
          .answer = "O:S-1-5-21-1-2-3-1001D:(A;;FA;;;SY)", .outcome = none},
-        {.name = "a folder without an access list", .before = Folder, .answerFor = "B", .answer = "O:BA",
+        {.name = "a folder without an access list", .before = EmptyFolder, .answerFor = "B", .answer = "O:BA",
          .outcome = none},
-        {.name = "a junction", .before = Folder, .answerFor = "B", .answer = "junction", .outcome = none},
+        {.name = "a junction", .before = EmptyFolder, .answerFor = "B", .answer = "junction", .outcome = none},
         {.name = "an old program that users may change", .before = OldProgram, .answerFor = "brdl.EXE",
          .answer = "O:BAD:(A;;FA;;;BU)", .outcome = "told 121; file old; toolbar HKCU, entry none, Exec old; no flag"},
         {.name = "a name the OEM code page has not, by its short name", .typedName = "S\u00e3o",
@@ -111,7 +143,6 @@ TEST_CASE("an installation registers under its scope's root only, or leaves ever
         INFO(c.name);
         RegistrySandbox sandbox;
         MessageBoxCatcher catcher;
-        catcher.dialogs[IDD_INSTALL] = IDOK;
         TestFolder folder;
         const std::string dir = folder.Sub(c.length ? std::string(c.length - c.slash - folder.path.size() - 1, 'L')
                                                     : "A\\" + std::string(c.typedName));
@@ -130,10 +161,12 @@ TEST_CASE("an installation registers under its scope's root only, or leaves ever
         platform.refusedKey = c.refused;
         platform.named = c.answerFor;
         platform.access = c.answer;
-        std::strcpy(InstallFolder, Ansi(typed).c_str());
-        InstallScope = c.scope;
-
+        g_typed = c.typedAs ? c.typedAs : typed;
+        g_scope = c.scope == ScopeAllUsers ? IDC_ALL_USERS : IDC_CURRENT_USER;
+        g_openings.clear();
+        const UINT_PTR timer = SetTimer(nullptr, 0, 10, WorkInstallDialog);
         const bool installed = RunInstallerIfNeeded();
+        KillTimer(nullptr, timer);
         SetEnvironmentVariableW(L"TMP", nullptr);
         std::string outcome = installed ? "installed" : catcher.Shown().empty() ? "quiet" : "told " + catcher.Shown();
         const DWORD attributes = GetFileAttributesW(Wide(exe).c_str());
@@ -150,6 +183,15 @@ TEST_CASE("an installation registers under its scope's root only, or leaves ever
         outcome += flag == ~0u ? "; no flag" : "; flag " + std::to_string(flag);
         const size_t prompts = std::count(platform.started.begin(), platform.started.end(), '|');
         outcome += prompts == 0 ? "" : "; " + std::to_string(prompts) + (prompts > 1 ? " prompts" : " prompt");
+        for (size_t i = 1; i < g_openings.size(); ++i)   // as the user left it: the folder the same for both
+            outcome += g_openings[i] == "all users at " + typed + ", then current user at " + typed
+                           ? "; reopened as left" : "; reopened " + g_openings[i];
+        char all[MAX_PATH] = "", user[MAX_PATH] = "";   // what the dialog offers first, as the platform answers
+        SHGetSpecialFolderPathA(nullptr, all, CSIDL_PROGRAM_FILES, FALSE);
+        SHGetSpecialFolderPathA(nullptr, user, CSIDL_LOCAL_APPDATA, FALSE);
+        REQUIRE_FALSE(g_openings.empty());   // the dialog opened
+        CHECK(g_openings.front() == "all users at " + Utf8(all) + "\\BRDL, then current user at " + Utf8(user) +
+                                      "\\Programs\\BRDL");
         CHECK(outcome == c.outcome);
         CHECK(platform.madeWith == c.made);
         CHECK_FALSE(platform.copyUsedUserKeys);   // the consent copy's user may be another account

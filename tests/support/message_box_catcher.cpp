@@ -33,10 +33,7 @@ std::string MessageText(UINT id)
 
 MessageBoxCatcher::MessageBoxCatcher(int pressed)
     : answer(pressed), messageBox("user32", "MessageBoxA", CatchMessage),
-      dialogBox("user32", "DialogBoxParamW", CatchDialog)
-{
-    g_catcher = this;
-}
+      dialogBox("user32", "DialogBoxParamW", CatchDialog) { g_catcher = this; }
 
 std::string MessageBoxCatcher::Shown() const
 {

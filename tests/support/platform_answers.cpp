@@ -151,7 +151,4 @@ PlatformAnswers::PlatformAnswers(std::wstring path, std::vector<int> consent, bo
       security("advapi32", "GetFileSecurityA", ReadSecurity),
       attributes("kernel32", "GetFileAttributesA", ReadAttributes),
       folderA("kernel32", "CreateDirectoryA", MakeFolderA), folderW("kernel32", "CreateDirectoryW", MakeFolderW),
-      shortName("kernel32", "GetShortPathNameW", ShortName)
-{
-    g_platform = this;
-}
+      shortName("kernel32", "GetShortPathNameW", ShortName) { g_platform = this; }

@@ -35,11 +35,7 @@ TestFolder::TestFolder()
     CreateDirectoryA(path.c_str(), nullptr);
 }
 
-TestFolder::~TestFolder()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
-}
+TestFolder::~TestFolder() { std::error_code ignored; std::filesystem::remove_all(path, ignored); }
 
 bool KeyExists(HKEY root, const char* subKey)
 {

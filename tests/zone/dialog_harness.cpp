@@ -29,10 +29,7 @@ MadeHandles::MadeHandles()
     : patches{{"gdi32", "CreateSolidBrush", NewBrush}, {"gdi32", "CreateFontIndirectA", NewFont},
               {"kernel32", "GlobalAlloc", NewBlock}, {"user32", "LoadImageA", NewImage},
               {"gdi32", "DeleteObject", FreeObject}, {"kernel32", "GlobalFree", FreeBlock},
-              {"user32", "DestroyIcon", FreeIcon}}
-{
-    g_made = this;
-}
+              {"user32", "DestroyIcon", FreeIcon}} { g_made = this; }
 
 ZoneFixture::ZoneFixture(DWORD shown)
 {

@@ -116,6 +116,8 @@ void CALLBACK PlayScript(HWND, UINT, UINT_PTR timer, DWORD)
                    "files; Navigate sub-frames across domains");
     for (WPARAM step : g_script)
         SendMessageA(step < VK_SPACE ? dialog : GetFocus(), step < VK_SPACE ? WM_COMMAND : WM_KEYDOWN, step, 0);
+    if (IsWindowVisible(dialog))   // a refusal left it open: the user gives up
+        SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
 }
 
 } // namespace
