@@ -12,16 +12,6 @@ int WINAPI CatchMessage(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
     return g_catcher->answer;
 }
 
-// The install dialog is the one wide dialog.
-INT_PTR WINAPI CatchDialog(HINSTANCE instance, LPCWSTR name, HWND owner, DLGPROC procedure, LPARAM parameter)
-{
-    const int id = IS_INTRESOURCE(name) ? LOWORD(name) : 0;
-    if (g_catcher->dialogs.count(id) == 0)
-        return PLATFORM("user32", DialogBoxParamW)(instance, name, owner, procedure, parameter);
-    g_catcher->caught.push_back({"", "dialog " + std::to_string(id), owner, 0});
-    return g_catcher->dialogs[id];
-}
-
 } // namespace
 
 std::string MessageText(UINT id)
@@ -32,14 +22,13 @@ std::string MessageText(UINT id)
 }
 
 MessageBoxCatcher::MessageBoxCatcher(int pressed)
-    : answer(pressed), messageBox("user32", "MessageBoxA", CatchMessage),
-      dialogBox("user32", "DialogBoxParamW", CatchDialog) { g_catcher = this; }
+    : answer(pressed), messageBox("user32", "MessageBoxA", CatchMessage) { g_catcher = this; }
 
 std::string MessageBoxCatcher::Shown() const
 {
     std::string ids;
     for (const CaughtMessage& box : caught)
-        for (UINT id = IDS_NO_ZONE_MANAGER; id <= IDS_REGISTER_FAILED && !box.text.empty(); ++id)
+        for (UINT id = IDS_NO_ZONE_MANAGER; id <= IDS_REGISTER_FAILED; ++id)
             if (box.text == MessageText(id))
                 ids += (ids.empty() ? "" : " ") + std::to_string(id);
     return ids;

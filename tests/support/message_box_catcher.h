@@ -1,14 +1,12 @@
-// Records and answers the message boxes the code under test asks for, and the
-// modal dialogs named in `dialogs`, without showing them.
+// Records and answers the message boxes the code under test asks for, without showing them.
 #pragma once
-#include <map>
 #include <string>
 #include <vector>
 
 #include "support/import_patch.h"
 
 struct CaughtMessage {
-    std::string text, caption;   // text: empty for a dialog
+    std::string text, caption;
     HWND owner;
     UINT type;
 };
@@ -18,9 +16,8 @@ struct MessageBoxCatcher {
     std::string Shown() const;       // the ids of the messages shown, in order: "" or "123 125"
 
     std::vector<CaughtMessage> caught;
-    std::map<int, INT_PTR> dialogs;   // template id -> the dialog's result
     int answer;
-    ImportPatch messageBox, dialogBox;
+    ImportPatch messageBox;
 };
 
 std::string MessageText(UINT id);
