@@ -265,7 +265,7 @@ std::string ReadScript(const std::string& path, const std::map<std::string, std:
 constexpr char AdministratorsOnly[] = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
 constexpr char Retry[] = " if %BrdlTries% lss 60 (set /a BrdlTries+=1 >nul & ping -n 2 127.0.0.1 >nul & goto Repeat)";
 
-enum Entry { NoEntry, OfThisFile, OfAnotherFile, OfMissingFile, OfSecondLink, WithMoreArguments, Relative };
+enum Entry { NoEntry, OfThisFile, OfAnotherFile, OfMissingFile, OfSecondLink, WithMoreArguments, Relative, OfCutPath };
 
 struct RemovalRow {
     std::string name;
@@ -302,7 +302,8 @@ TEST_CASE("RunUninstall removes only the registered installation, all of it or n
         {.name = "all users, elevated, by a stray InstFlag 7", .flag = 7, .outcome = machine, .script = inOwn},
         {.name = "the longest path, every % doubled", .length = MAX_PATH - 1,
          .outcome = "123; keys HKLM; settings gone; script ran in windows temp", .script = inOwn},
-        {.name = "a cut path", .length = MAX_PATH, .outcome = "125; keys both; settings kept"},
+        {.name = "a cut path that names another registered file", .entry = OfCutPath, .length = MAX_PATH,
+         .outcome = "125; keys both; settings kept"},
         {.name = "another program's value beside ours in the maker's key", .vendorKey = true,
          .outcome = "123; keys HKLM; settings gone, Talvane kept; script ran in windows temp"},
         {.name = "a stray copy", .flag = 1, .entry = OfAnotherFile, .outcome = "125; keys both; settings kept"},
@@ -351,7 +352,10 @@ TEST_CASE("RunUninstall removes only the registered installation, all of it or n
         CopyFileA(self, other.c_str(), FALSE);
         if (c.entry == OfSecondLink)
             CreateHardLinkW(Wide(link).c_str(), Wide(exe).c_str(), nullptr);
-        const std::string entries[] = {"", exe, other, folder.Sub("gone\\brdl.EXE"), link, exe, "brdl.EXE"};
+        const std::string cut = exe.substr(0, MAX_PATH - 1);   // as a path cut at MAX_PATH reads
+        if (c.entry == OfCutPath)
+            CopyFileW(Wide(self).c_str(), Wide(cut).c_str(), FALSE);
+        const std::string entries[] = {"", exe, other, folder.Sub("gone\\brdl.EXE"), link, exe, "brdl.EXE", cut};
         const std::string command =
             Ansi("\"" + entries[c.entry] + "\" /u" + (c.entry == WithMoreArguments ? " /x" : ""));
         const HKEY root = c.flag == 2 ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
