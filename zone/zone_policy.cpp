@@ -87,11 +87,14 @@ bool LoadZonePolicies(HWND dialog)
     const int shown = GetVisibleRows(rows);
     for (int row = 0; row < shown; ++row) {
         DWORD policy = 0;
-        if (SUCCEEDED(manager->GetZoneActionPolicy(InternetZone, rows[row]->urlAction, reinterpret_cast<BYTE*>(&policy),
-                                                   sizeof policy, URLZONEREG_HKCU)))
-            CheckChoice(dialog, RowFirstButton(row), policy);
-        else
+        // A policy that cannot be read leaves the row unchecked: after an Options OK its check
+        // was another setting's, which OK would otherwise write for this one.
+        if (FAILED(manager->GetZoneActionPolicy(InternetZone, rows[row]->urlAction, reinterpret_cast<BYTE*>(&policy),
+                                                sizeof policy, URLZONEREG_HKCU))) {
+            policy = ~0u;
             ShowWarning(dialog, IDS_GET_POLICY);
+        }
+        CheckChoice(dialog, RowFirstButton(row), policy);
     }
     return true;
 }

@@ -65,8 +65,8 @@ TEST_CASE("each zone manager failure is told with its own message, and what it s
         std::string load = "read; Active &scripting: Enable; Scripting of &Java programs: Disable; quiet";
         std::string apply;   // what the apply returns, Active scripting's policy after it, its messages
     } rows[] = {
-        {.name = "no stored policy", .failing = NoStoredPolicy,
-         .load = "read; Active &scripting: Prompt; Scripting of &Java programs: Disable; told 117",
+        {.name = "no stored policy: the row shows nothing, not the choice it showed", .failing = NoStoredPolicy,
+         .load = "read; Active &scripting: nothing; Scripting of &Java programs: Disable; told 117",
          .apply = "applied; 1; quiet"},   // the other row is still read
         {.name = "no zone manager", .failing = NoZoneManager,
          .load = "not read; Active &scripting: Prompt; Scripting of &Java programs: Prompt; told 114",
