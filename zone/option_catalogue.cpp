@@ -45,7 +45,8 @@ void ApplyShownSettings(DWORD mask)
 
 // Restores the stored place of the dialog, but never a size or state that would
 // leave it unusable: the template decides the width, the layout the height, a
-// place on no monitor is ignored, and the dialog is never restored minimized.
+// place whose caption is on no monitor is ignored, and the dialog is never
+// restored minimized.
 void ApplyPlacement(HWND dialog, WINDOWPLACEMENT placement)
 {
     RECT current;
@@ -53,7 +54,11 @@ void ApplyPlacement(HWND dialog, WINDOWPLACEMENT placement)
     RECT& normal = placement.rcNormalPosition;
     normal.right = normal.left + (current.right - current.left);
     normal.bottom = normal.top + (current.bottom - current.top);
-    if (!MonitorFromRect(&normal, MONITOR_DEFAULTTONULL))
+    // The layout then shrinks the window from the bottom: only its caption is sure to stay.
+    POINT client = {0, 0};
+    ClientToScreen(dialog, &client);
+    const RECT caption = {normal.left, normal.top, normal.right, normal.top + (client.y - current.top)};
+    if (!MonitorFromRect(&caption, MONITOR_DEFAULTTONULL))
         return;
     placement.length = sizeof placement;
     placement.flags = 0;

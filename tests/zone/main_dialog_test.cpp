@@ -25,6 +25,7 @@ TEST_CASE("whatever the stored settings hold, they decide the installer, the row
     const WINDOWPLACEMENT minimized = {sizeof minimized, 0, SW_SHOWMINIMIZED, {}, {}, {100, 100, 400, 300}};
     const WINDOWPLACEMENT nowhere = {sizeof nowhere, 0, SW_SHOWNORMAL, {}, {}, {-30000, -30000, -29700, -29800}};
     const WINDOWPLACEMENT normal = {sizeof normal, 0, SW_SHOWNORMAL, {}, {}, {200, 150, 300, 250}};
+    const WINDOWPLACEMENT above = {sizeof above, 0, SW_SHOWNORMAL, {}, {}, {100, -150, 400, -50}};
     const struct {
         std::string name;
         const char* value = "Options";   // of the settings key, beside an InstFlag of 2; none: nothing stored
@@ -49,6 +50,8 @@ TEST_CASE("whatever the stored settings hold, they decide the installer, the row
         {.name = "a placement minimized", .value = "WinPos", .type = REG_BINARY, .data = bytes(minimized),
          .outcome = "at 100; Active &scripting: Enable; Options 8"},
         {.name = "a placement on no monitor", .value = "WinPos", .type = REG_BINARY, .data = bytes(nowhere)},
+        {.name = "a placement whose caption the template's height, not the rows', brought onto a monitor",
+         .value = "WinPos", .type = REG_BINARY, .data = bytes(above)},
         {.name = "a placement cut short", .value = "WinPos", .type = REG_BINARY, .data = bytes(normal, 43)},
     };
     RECT usual = {};   // where the template puts the window, and how wide
