@@ -49,12 +49,6 @@ HRESULT Number(VARIANT* result, LONG value)
     return S_OK;
 }
 
-HRESULT Nothing(BSTR* text)
-{
-    *text = nullptr;
-    return S_FALSE;
-}
-
 // One per WM_GETOBJECT: the list (CHILDID_SELF) from the standard object, items 1 to n here, as check boxes.
 struct CheckListAccessible final : IAccessible {
     LONG references;
@@ -74,6 +68,13 @@ struct CheckListAccessible final : IAccessible {
     }
 
     int Selection() const { return static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0)); }
+
+    // What an item has none of; E_INVALIDARG for a child that is no item.
+    HRESULT Nothing(const VARIANT& child, BSTR* text) const
+    {
+        *text = nullptr;
+        return ItemOf(child) == NoItem ? E_INVALIDARG : S_FALSE;
+    }
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override
@@ -137,11 +138,11 @@ struct CheckListAccessible final : IAccessible {
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override
     {
-        return ItemOf(child) == Self ? standard->get_accValue(child, value) : Nothing(value);
+        return ItemOf(child) == Self ? standard->get_accValue(child, value) : Nothing(child, value);
     }
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) override
     {
-        return ItemOf(child) == Self ? standard->get_accDescription(child, text) : Nothing(text);
+        return ItemOf(child) == Self ? standard->get_accDescription(child, text) : Nothing(child, text);
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override
     {
@@ -166,15 +167,18 @@ struct CheckListAccessible final : IAccessible {
     }
     HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override
     {
-        return ItemOf(child) == Self ? standard->get_accHelp(child, help) : Nothing(help);
+        return ItemOf(child) == Self ? standard->get_accHelp(child, help) : Nothing(child, help);
     }
     HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, LONG* topic) override
     {
-        return ItemOf(child) == Self ? standard->get_accHelpTopic(file, child, topic) : Nothing(file);
+        if (ItemOf(child) == Self)
+            return standard->get_accHelpTopic(file, child, topic);
+        *topic = 0;
+        return Nothing(child, file);
     }
     HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* keys) override
     {
-        return ItemOf(child) == Self ? standard->get_accKeyboardShortcut(child, keys) : Nothing(keys);
+        return ItemOf(child) == Self ? standard->get_accKeyboardShortcut(child, keys) : Nothing(child, keys);
     }
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* child) override
     {
@@ -189,11 +193,17 @@ struct CheckListAccessible final : IAccessible {
     }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override
     {
-        return ItemOf(child) == Self ? standard->get_accDefaultAction(child, action) : Nothing(action);
+        const int item = ItemOf(child);
+        if (item < 0)
+            return item == Self ? standard->get_accDefaultAction(child, action) : Nothing(child, action);
+        // As a check box names it: what the action would do.
+        *action = g_library.allocString(SendMessageA(list, LB_GETITEMDATA, item, 0) ? L"Uncheck" : L"Check");
+        return *action ? S_OK : E_OUTOFMEMORY;
     }
+    // The platform's object selects and navigates the items by the same child ids.
     HRESULT STDMETHODCALLTYPE accSelect(LONG flags, VARIANT child) override
     {
-        return ItemOf(child) == Self ? standard->accSelect(flags, child) : DISP_E_MEMBERNOTFOUND;
+        return standard->accSelect(flags, child);
     }
     HRESULT STDMETHODCALLTYPE accLocation(LONG* left, LONG* top, LONG* width, LONG* height, VARIANT child) override
     {
@@ -212,7 +222,7 @@ struct CheckListAccessible final : IAccessible {
     }
     HRESULT STDMETHODCALLTYPE accNavigate(LONG direction, VARIANT start, VARIANT* end) override
     {
-        return ItemOf(start) == Self ? standard->accNavigate(direction, start, end) : Empty(end);
+        return standard->accNavigate(direction, start, end);
     }
     HRESULT STDMETHODCALLTYPE accHitTest(LONG x, LONG y, VARIANT* child) override
     {
@@ -227,7 +237,11 @@ struct CheckListAccessible final : IAccessible {
     }
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override
     {
-        return ItemOf(child) == Self ? standard->accDoDefaultAction(child) : DISP_E_MEMBERNOTFOUND;
+        const int item = ItemOf(child);
+        if (item < 0)
+            return item == Self ? standard->accDoDefaultAction(child) : E_INVALIDARG;
+        // Posted: the parent may answer the toggle with a message box, which must not hold the caller.
+        return PostMessageA(list, WM_CHECKLIST_DEFAULT_ACTION, item, 0) ? S_OK : E_FAIL;
     }
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }

@@ -141,12 +141,16 @@ LRESULT CALLBACK CheckListBoxWndProc(HWND window, UINT message, WPARAM wParam, L
             GlobalFree(block);
         return result;
     case WM_KEYDOWN:
-        return wParam == VK_SPACE ? ToggleAndNotify(window) : result;
+        // Space held down repeats: one press, one toggle.
+        return wParam == VK_SPACE && !(HIWORD(lParam) & KF_REPEAT) ? ToggleAndNotify(window) : result;
     case WM_LBUTTONDOWN:
         return HitTestCheckSquare(window, PointOf(lParam)) ? ToggleAndNotify(window) : 0;
     case WM_LBUTTONDBLCLK:
         // In a square the first click has toggled already.
         return HitTestCheckSquare(window, PointOf(lParam)) ? result : ToggleAndNotify(window);
+    case WM_CHECKLIST_DEFAULT_ACTION:
+        SendMessageA(window, LB_SETCURSEL, wParam, 0);
+        return ToggleAndNotify(window);
     case WM_GETOBJECT:
         // The list box's own answer would name its items but not whether they are checked.
         return static_cast<LONG>(lParam) == OBJID_CLIENT ? AnswerCheckListObject(window, wParam) : result;

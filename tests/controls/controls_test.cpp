@@ -67,6 +67,12 @@ TEST_CASE("check list box: toggles and notifies once per gesture" * doctest::ski
     SysFreeString(name);
     items->get_accRole(second, &role);
     CHECK(role.lVal == ROLE_SYSTEM_CHECKBUTTON);
+    VARIANT past = second;   // no item: the third is the last
+    past.lVal = 4;
+    LONG topic = 7;
+    CHECK(items->get_accHelpTopic(&name, second, &topic) == S_FALSE);
+    CHECK(topic == 0);
+    CHECK(items->get_accValue(past, &name) == E_INVALIDARG);
     HWINEVENTHOOK hearing = SetWinEventHook(EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_STATECHANGE,
                                             GetModuleHandleA(nullptr), Hear, 0, 0, WINEVENT_INCONTEXT);
     // What each gesture on the second item leaves: its state, its square drawn so before the gesture's message
@@ -76,6 +82,8 @@ TEST_CASE("check list box: toggles and notifies once per gesture" * doctest::ski
         bool inSquare = false;
         int clicks = 0;
         WPARAM key = 0;
+        LPARAM keyFlags = 0;
+        bool action = false;   // the item's default action, as a screen reader or voice control does it
         std::string outcome = "checked, drawn; 1 notices; heard 2;";
     } rows[] = {
         {.name = "a click on the text selects only", .clicks = 1, .outcome = "unchecked; 0 notices; heard "},
@@ -83,6 +91,9 @@ TEST_CASE("check list box: toggles and notifies once per gesture" * doctest::ski
         {.name = "a double click on the text toggles once", .clicks = 2},
         {.name = "a double click in the square toggles once", .inSquare = true, .clicks = 2},
         {.name = "Space toggles the selection", .key = VK_SPACE},
+        {.name = "Space held down: its repeats toggle nothing", .key = VK_SPACE, .keyFlags = KF_REPEAT << 16,
+         .outcome = "unchecked; 0 notices; heard "},
+        {.name = "the default action selects and toggles", .action = true},
     };
     const ImportPatch squares("user32", "DrawFrameControl", DrawSquare);
     ShowWindow(dialog, SW_SHOWNA);   // drawn as it changes
@@ -102,12 +113,18 @@ TEST_CASE("check list box: toggles and notifies once per gesture" * doctest::ski
             SendMessageA(list, WM_LBUTTONUP, 0, at);
         }
         if (c.key)
-            SendMessageA(list, WM_KEYDOWN, c.key, 0);
+            SendMessageA(list, WM_KEYDOWN, c.key, c.keyFlags);
+        if (c.action && items->accDoDefaultAction(second) == S_OK)
+            for (MSG posted; PeekMessageA(&posted, list, 0, 0, PM_REMOVE);)
+                DispatchMessageA(&posted);
         const bool checked = GetCheckListItemState(list, 1) != 0;
         CHECK(std::string(checked ? "checked" : "unchecked") + (checked && g_drawnChecked ? ", drawn" : "") + "; " +
                   std::to_string(g_toggles) + " notices; heard " + g_heard == c.outcome);
         items->get_accState(second, &state);
         CHECK(bool(state.lVal & STATE_SYSTEM_CHECKED) == checked);
+        items->get_accDefaultAction(second, &name);
+        CHECK(std::wstring(name ? name : L"") == (checked ? L"Uncheck" : L"Check"));
+        SysFreeString(name);
     }
     UnhookWinEvent(hearing);
     items->Release();
