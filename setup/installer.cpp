@@ -137,8 +137,10 @@ bool WriteValue(PriorRegistry* prior, HKEY key, const char* name, DWORD type, co
         old.existed = true;
         old.data = AllocateBuffer(old.size + 1);
         if (!old.data || RegQueryValueExA(key, name, nullptr, &old.type, reinterpret_cast<BYTE*>(old.data.get()),
-                                          &old.size) != ERROR_SUCCESS)
+                                          &old.size) != ERROR_SUCCESS) {
+            --found.count;   // not written, so nothing to put back
             return false;
+        }
     }
     return RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
 }
@@ -352,13 +354,19 @@ bool PrepareInstallFolder(const char* destination)
            (GetFileAttributesA(destination) == INVALID_FILE_ATTRIBUTES || OnlyTrustedMayChange(destination));
 }
 
-// The staged copy takes the installed file's name, a read-only file there before included.
+// The staged copy takes the installed file's name, a read-only file there before included;
+// one that stays keeps its attribute.
 bool MoveIntoPlace(const char* staged, const char* destination)
 {
     const DWORD attributes = GetFileAttributesA(destination);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+    const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    if (readOnly)
         SetFileAttributesA(destination, attributes & ~FILE_ATTRIBUTE_READONLY);
-    return MoveFileExA(staged, destination, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    if (MoveFileExA(staged, destination, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    if (readOnly)
+        SetFileAttributesA(destination, attributes);
+    return false;
 }
 
 // Copies the running executable into InstallFolder and writes the registry entries

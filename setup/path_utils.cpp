@@ -165,11 +165,12 @@ const char* FindLastBackslash(const char* text)
 
 bool ConvertExactly(const wchar_t* wide, UINT codePage, char* text, int size)
 {
-    // UTF-8 has every character and takes neither the flag nor the "used default" answer.
+    // UTF-8 has every character and takes neither the flag nor the "used default" answer;
+    // only a lone surrogate has no form, which would otherwise become U+FFFD, another name.
     const UINT actual = codePage == CP_ACP ? GetACP() : codePage == CP_OEMCP ? GetOEMCP() : codePage;
     BOOL inexact = FALSE;
     if (actual == CP_UTF8)
-        return WideCharToMultiByte(CP_UTF8, 0, wide, -1, text, size, nullptr, nullptr) != 0;
+        return WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide, -1, text, size, nullptr, nullptr) != 0;
     return WideCharToMultiByte(actual, WC_NO_BEST_FIT_CHARS, wide, -1, text, size, nullptr, &inexact) != 0 &&
            !inexact;
 }

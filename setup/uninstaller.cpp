@@ -424,7 +424,8 @@ void RemoveThroughConsent()
 LONG DeleteKeyTree(HKEY root, const char* subKey)
 {
     HKEY opened;
-    const LONG openError = RegOpenKeyExA(root, subKey, 0, KEY_ALL_ACCESS, &opened);
+    // The rights its check asks for: a key the user may delete but not re-permission goes too.
+    const LONG openError = RegOpenKeyExA(root, subKey, 0, DELETE | KEY_ENUMERATE_SUB_KEYS, &opened);
     if (openError != ERROR_SUCCESS)
         return openError;
     UniqueKey key(opened);

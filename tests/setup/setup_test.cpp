@@ -37,7 +37,7 @@ constexpr char ProgramFiles[] = "O:S-1-5-80-956008885-3418522649-1831038044-1853
                                 "(A;;FA;;;S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464)"
                                 "(A;OICIIO;GA;;;CO)(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
 
-enum Before { Nothing, EmptyFolder, OurProgram, OldProgram, FolderInTheWay };
+enum Before { Nothing, EmptyFolder, OurProgram, OldProgram, HeldReadOnlyProgram, FolderInTheWay };
 
 struct InstallRow {
     std::string name;
@@ -47,6 +47,7 @@ struct InstallRow {
     std::vector<int> consent = {};   // none: the rights are there
     bool limited = false;   // a limited token that asks no consent
     const char* refused = nullptr;   // the key that cannot be created
+    const char* grows = nullptr;   // a value that grows between its size and its reading
     Before before = Nothing;   // in the folder; an old program comes with an old toolbar key, "Exec" old
     const char* answerFor = nullptr;   // "A", "B" (the install folder) or "brdl.EXE": what Windows answers for it
     const char* answer = nullptr;   // an access list, or "junction"
@@ -109,6 +110,10 @@ TEST_CASE("an installation registers under its scope's root only, or leaves ever
          .refused = SettingsKey, .outcome = "told 126; file ours; keys HKLM; no flag; 1 prompt", .made = ForAll},
         {.name = "an old installation stays as it was", .refused = UninstallKey, .before = OldProgram,
          .outcome = "told 126; file old; toolbar HKCU, entry none, Exec old; no flag"},
+        {.name = "an old read-only program in use stays as it was", .before = HeldReadOnlyProgram,
+         .outcome = "told 121; file read-only; toolbar HKCU, entry none, Exec old; no flag"},
+        {.name = "an old value that grows while it is kept stays as it was", .grows = "Exec",
+         .before = OldProgram, .outcome = "told 126; file old; toolbar HKCU, entry none, Exec old; no flag"},
         {.name = "the installed copy started by another user stays", .refused = ToolbarButtonKey,
          .before = OurProgram, .outcome = "told 126; file ours; no keys; no flag"},
         {.name = "InstFlag cannot be written", .refused = SettingsKey,
@@ -150,8 +155,11 @@ TEST_CASE("an installation registers under its scope's root only, or leaves ever
         const HKEY root = c.scope == ScopeCurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
         CreateDirectoryTree(c.before == Nothing ? "" : c.before == FolderInTheWay ? (exe + "\\").c_str() : dir.c_str());
         std::string source = c.before == OurProgram && CopyFileA(self, exe.c_str(), FALSE) ? exe : self;
-        if (c.before == OldProgram && std::ofstream(exe) << "old")
+        if ((c.before == OldProgram || c.before == HeldReadOnlyProgram) && std::ofstream(exe) << "old")
             RegSetKeyValueA(root, ToolbarButtonKey, "Exec", REG_SZ, "old", 4);
+        HANDLE held = c.before == HeldReadOnlyProgram && SetFileAttributesA(exe.c_str(), FILE_ATTRIBUTE_READONLY)
+                          ? CreateFileA(exe.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)
+                          : nullptr;
         if (c.readOnlySource && CopyFileA(self, (source = folder.Sub("source.exe")).c_str(), FALSE))
             SetFileAttributesA(source.c_str(), FILE_ATTRIBUTE_READONLY);
         if (c.tempName && CreateDirectoryW(Wide(folder.Sub(c.tempName)).c_str(), nullptr))
@@ -159,6 +167,7 @@ TEST_CASE("an installation registers under its scope's root only, or leaves ever
         WriteDword(HKEY_CURRENT_USER, SettingsKey, "Options", 8);   // a user who had settings, but no "InstFlag"
         PlatformAnswers platform(Wide(source), c.consent, c.limited, c.shortNames);
         platform.refusedKey = c.refused;
+        platform.growing = c.grows;
         platform.named = c.answerFor;
         platform.access = c.answer;
         g_typed = c.typedAs ? c.typedAs : typed;
@@ -167,6 +176,7 @@ TEST_CASE("an installation registers under its scope's root only, or leaves ever
         const UINT_PTR timer = SetTimer(nullptr, 0, 10, WorkInstallDialog);
         const bool installed = RunInstallerIfNeeded();
         KillTimer(nullptr, timer);
+        CloseHandle(held);
         SetEnvironmentVariableW(L"TMP", nullptr);
         std::string outcome = installed ? "installed" : catcher.Shown().empty() ? "quiet" : "told " + catcher.Shown();
         const DWORD attributes = GetFileAttributesW(Wide(exe).c_str());
@@ -417,11 +427,11 @@ TEST_CASE("RunUninstall removes only the registered installation, all of it or n
 
 namespace {
 
-// As Windows: for UTF-8 it refuses the flags and the "used default" answer that Wine takes.
+// As Windows: for UTF-8 it refuses the flags, but one, and the "used default" answer that Wine takes.
 int WINAPI ConvertAsWindows(UINT page, DWORD flags, LPCWCH wide, int length, LPSTR text, int size, LPCCH fill,
                             LPBOOL used)
 {
-    if (page == CP_UTF8 && (flags || used))
+    if (page == CP_UTF8 && ((flags & ~WC_ERR_INVALID_CHARS) || used))
         return SetLastError(ERROR_INVALID_PARAMETER), 0;
     return PLATFORM("kernel32", WideCharToMultiByte)(page, flags, wide, length, text, size, fill, used);
 }
@@ -472,4 +482,5 @@ TEST_CASE("where the code pages are UTF-8, every path is named exactly")
     char utf8[8];
     CHECK(ConvertExactly(L"Zo\u00EB", CP_UTF8, utf8, sizeof utf8));
     CHECK(std::string(utf8) == "Zo\xC3\xAB");
+    CHECK_FALSE(ConvertExactly(L"Zo\xD800", CP_UTF8, utf8, sizeof utf8));   // a lone surrogate: no name to give
 }

@@ -26,6 +26,8 @@ LONG WINAPI DenyMachineKeys(HKEY root, LPCSTR subKey, DWORD options, REGSAM acce
     g_platform->copyUsedUserKeys |= g_platform->elevated && root == HKEY_CURRENT_USER;
     if (g_platform->keptKey && subKey && std::strcmp(subKey, g_platform->keptKey) == 0 && (access & DELETE))
         return ERROR_ACCESS_DENIED;
+    if (access & (WRITE_DAC | WRITE_OWNER))   // no key here lets this user change who may use it
+        return ERROR_ACCESS_DENIED;
     return PLATFORM("advapi32", RegOpenKeyExA)(root, subKey, options, access, key);
 }
 
@@ -37,6 +39,14 @@ LONG WINAPI CreateKey(HKEY root, LPCSTR subKey, DWORD reserved, LPSTR type, DWOR
         return ERROR_ACCESS_DENIED;
     return PLATFORM("advapi32", RegCreateKeyExA)(root, subKey, reserved, type, options, access, security, key,
                                                  disposition);
+}
+
+LONG WINAPI QueryValue(HKEY key, LPCSTR name, DWORD* reserved, DWORD* type, BYTE* data, DWORD* size)
+{
+    if (!data || !g_platform->growing || !name || std::strcmp(name, g_platform->growing) != 0)
+        return PLATFORM("advapi32", RegQueryValueExA)(key, name, reserved, type, data, size);
+    *size = 4096;
+    return ERROR_MORE_DATA;
 }
 
 BOOL WINAPI AnswerToken(HANDLE token, TOKEN_INFORMATION_CLASS asked, void* answer, DWORD size, DWORD* needed)
@@ -151,4 +161,7 @@ PlatformAnswers::PlatformAnswers(std::wstring path, std::vector<int> consent, bo
       security("advapi32", "GetFileSecurityA", ReadSecurity),
       attributes("kernel32", "GetFileAttributesA", ReadAttributes),
       folderA("kernel32", "CreateDirectoryA", MakeFolderA), folderW("kernel32", "CreateDirectoryW", MakeFolderW),
-      shortName("kernel32", "GetShortPathNameW", ShortName) { g_platform = this; }
+      shortName("kernel32", "GetShortPathNameW", ShortName), query("advapi32", "RegQueryValueExA", QueryValue)
+{
+    g_platform = this;
+}

@@ -22,8 +22,9 @@ struct PlatformAnswers {
     bool copyUsedUserKeys = false;    // the copy's part opened HKEY_CURRENT_USER: another account's, maybe
     const char* refusedKey = nullptr;   // a key that cannot be created
     const char* keptKey = nullptr;      // a key that cannot be deleted
+    const char* growing = nullptr;      // a value that grows between its size and its reading
     const char* named = nullptr;        // the last part of a path answered for
     const char* access = nullptr;       // the answer for it: an access list, or "junction"
     std::string madeWith;               // the last folder's access list, the user's SID written "USER"
-    ImportPatch exePath, probe, shell, token, create, security, attributes, folderA, folderW, shortName;
+    ImportPatch exePath, probe, shell, token, create, security, attributes, folderA, folderW, shortName, query;
 };
