@@ -107,6 +107,7 @@ std::string Answer(Brdl& run)
 TEST_CASE("a first start from a download folder installs where offered, opens, and loads no DLL from beside it")
 {
     REQUIRE(g_lookAlike);
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Talvane");   // what an interrupted `make run` may have left
     // Windows looks for comctl32 beside the executable first; Wine does when told to.
     RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\brdl.exe\\DllOverrides", "comctl32", REG_SZ,
                     "native,builtin", sizeof "native,builtin");
