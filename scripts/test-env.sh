@@ -77,14 +77,27 @@ fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "test-env: creating the Wine prefix $WINEPREFIX (once)" >&2
   mkdir -p "$WINEPREFIX"
-  wineboot -i >/dev/null 2>&1
+  # Quiet when it works; when a step fails, what it printed and the free space
+  # (a prefix takes over a gigabyte), and no half-made prefix to trip the next run.
+  log="$build/wineprefix.log"
+  step() {
+    "$@" >>"$log" 2>&1 && return
+    echo "test-env: making the prefix failed at: $*" >&2
+    tail -n 20 "$log" >&2
+    df -h "$WINEPREFIX" >&2
+    wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX"
+    exit 1
+  }
+  : >"$log"
+  step wineboot -i
   # Every window in a virtual desktop: frames and captions in screenshots, and no
   # waiting on an absent window manager whenever a window is hidden.
-  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+  step wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f
+  step wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f
   # A crashing test ends at once instead of waiting in Wine's debugger.
-  wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1
-  wineserver -w
+  wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >>"$log" 2>&1 || true
+  step wineserver -w
 fi
 
 # Wine does not find fonts-wine's Marlett by itself: caption buttons would draw as letters.
