@@ -181,6 +181,8 @@ TEST_CASE("an installation registers under its scope's root only, or leaves ever
         std::string outcome = installed ? "installed" : catcher.Shown().empty() ? "quiet" : "told " + catcher.Shown();
         const DWORD attributes = GetFileAttributesW(Wide(exe).c_str());
         const std::string bytes = ReadBytes(exe);
+        for (const std::string& file : {exe, source})   // read-only files would outlive the folder's sweep
+            SetFileAttributesW(Wide(file).c_str(), FILE_ATTRIBUTE_NORMAL);
         outcome += attributes == INVALID_FILE_ATTRIBUTES     ? "; file none"
                    : attributes & FILE_ATTRIBUTE_DIRECTORY   ? "; file folder"
                    : attributes & FILE_ATTRIBUTE_READONLY    ? "; file read-only"

@@ -82,7 +82,8 @@ BOOL WINAPI AnswerConsent(SHELLEXECUTEINFOA* run)
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process;
-    CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+    // Not in the row's folder, which a process's current folder would keep from its sweep.
+    CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, L"C:\\", &startup, &process);
     CloseHandle(process.hThread);
     run->hProcess = process.hProcess;
     return TRUE;
