@@ -26,9 +26,12 @@ constexpr char DeleteProgramFormat[] = "del /f \"%s\"\r\n";
 // A file that cannot go (held open, in a folder the user may not write) would keep a
 // hidden command processor spinning: each retry waits a second without burning the
 // processor (ping is on every Windows, timeout.exe is not), and after a minute the
-// script gives up, leaving the file and its folder, and still deletes itself.
+// script gives up, leaving the file and its folder, and still deletes itself. Ping is
+// the system folder's, the current one: a bare name would go by the user's PATHEXT
+// and PATH, which an elevated script must not trust.
 constexpr char RepeatIfExistsFormat[] =
-    "if exist \"%s\" if %%BrdlTries%% lss 60 (set /a BrdlTries+=1 >nul & ping -n 2 127.0.0.1 >nul & goto Repeat)\r\n";
+    "if exist \"%s\" if %%BrdlTries%% lss 60 (set /a BrdlTries+=1 >nul & .\\ping.exe -n 2 127.0.0.1 >nul & goto Repeat)"
+    "\r\n";
 constexpr char RemoveFolderFormat[] = "rmdir \"%s\"\r\n";
 constexpr char DeleteScriptFormat[] = "del \"%s\"\r\n";
 // The command processor has read the whole line before the script is gone: its
@@ -275,7 +278,8 @@ bool WriteUninstallScript(const char* exePath, ScriptPath* path)
 }
 
 // The command processor from the system folder (a bare cmd.exe would be looked for
-// beside this executable first), without the user's AutoRun command (/d) and with
+// beside this executable first), without the user's AutoRun command (/d), with the
+// extensions the script's counter needs whatever the user's settings (/e:on) and with
 // '!' taken as it stands (/v:off); cmd drops the outer pair of the doubled quotes,
 // so a path with blanks stays whole. The system folder is also its current folder,
 // where it finds ping. It starts suspended: nothing is deleted before the script
@@ -290,8 +294,8 @@ bool StartSuspended(const char* scriptPath, PROCESS_INFORMATION* process)
     std::strcpy(shell, system);
     if (!AppendPathComponent(shell, MAX_PATH, "cmd.exe"))
         return false;
-    char commandLine[2 * MAX_PATH + sizeof "\"\" /d /v:off /c \"\"\"\""];
-    wsprintfA(commandLine, "\"%s\" /d /v:off /c \"\"%s\"\"", shell, scriptPath);
+    char commandLine[2 * MAX_PATH + sizeof "\"\" /d /e:on /v:off /c \"\"\"\""];
+    wsprintfA(commandLine, "\"%s\" /d /e:on /v:off /c \"\"%s\"\"", shell, scriptPath);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;

@@ -275,7 +275,8 @@ std::string ReadScript(const std::string& path, const std::map<std::string, std:
 }
 
 constexpr char AdministratorsOnly[] = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
-constexpr char Retry[] = " if %BrdlTries% lss 60 (set /a BrdlTries+=1 >nul & ping -n 2 127.0.0.1 >nul & goto Repeat)";
+constexpr char Retry[] =
+    " if %BrdlTries% lss 60 (set /a BrdlTries+=1 >nul & .\\ping.exe -n 2 127.0.0.1 >nul & goto Repeat)";
 
 enum Entry { NoEntry, OfThisFile, OfAnotherFile, OfMissingFile, OfSecondLink, WithMoreArguments, Relative, OfCutPath };
 
@@ -400,7 +401,7 @@ TEST_CASE("RunUninstall removes only the registered installation, all of it or n
         if (g_script && WaitForSingleObject(g_script, 5000) == WAIT_OBJECT_0)
             GetExitCodeProcess(g_script, &ran);
         CloseHandle(std::exchange(g_script, nullptr));
-        // "<system>\cmd.exe" /d /v:off /c ""<script>"" hidden
+        // "<system>\cmd.exe" /d /e:on /v:off /c ""<script>"" hidden
         const size_t from = g_started.find(" /c \"\"") + 6, to = g_started.rfind("\"\" hidden");
         const std::string script = g_started.empty() ? "" : Utf8(g_started.substr(from, to - from));
         const std::string own = FolderOf(script);
@@ -412,7 +413,7 @@ TEST_CASE("RunUninstall removes only the registered installation, all of it or n
         outcome += ReadBytes(planted) == "planted" ? "" : "; planted script overwritten";
         CHECK(outcome == c.outcome);
         CHECK_FALSE(platform.copyUsedUserKeys);   // the consent copy's user may be another account
-        CHECK(g_started == (script.empty() ? "" : "\"C:\\windows\\system32\\cmd.exe\" /d /v:off /c \"\"" +
+        CHECK(g_started == (script.empty() ? "" : "\"C:\\windows\\system32\\cmd.exe\" /d /e:on /v:off /c \"\"" +
                                                       Ansi(script) + "\"\" hidden"));
         if (!c.script.empty())
             CHECK(ReadScript(script, {{"{exe}", exe}, {"{folder}", FolderOf(exe)}, {"{script}", script},
