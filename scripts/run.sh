@@ -103,10 +103,10 @@ ended() {
   program=""
 }
 
-# The uninstall entry's command line, as the installer registered it (a 32-bit
-# program's entry stands in the 32-bit view of the registry).
+# The uninstall entry's command line, as the installer registered it for the
+# current user (a 32-bit program's entry stands in the 32-bit view of the registry).
 uninstall_command() {
-  local key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\BRDL' view line
+  local key='HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\BRDL' view line
   for view in /reg:64 /reg:32; do
     line=$(wine reg query "$key" /v UninstallString "$view" 2>/dev/null | tr -d '\r' | grep UninstallString) || continue
     echo "${line#*REG_SZ    }"
@@ -118,10 +118,12 @@ uninstall_command() {
 # Rows: 0 is the default "Active scripting" until Options adds three more in the
 # catalogue's order; row r has Enable, Prompt and Disable as buttons 1011+3r..1013+3r.
 
-# 1-2. A first start: the install dialog, installed with its defaults (the
-# default folder, all users), then the first main window.
+# 1-2. A first start: the install dialog as it opens, installed for the current
+# user into the folder offered (Wine says this account owns every folder, which an
+# installation for all users refuses), then the first main window.
 start "$exe"
 shoot 01-install "Install Brindle" >/dev/null || fail "no install dialog"
+step choose "Install Brindle" 1062 || fail "the click on Current user did not check it"
 step press "Install Brindle" 1                   # OK
 step gone "Install Brindle" || fail "the install dialog did not close"
 shoot 02-main "Brindle" >/dev/null || fail "no main window after the install"

@@ -91,11 +91,12 @@ LocalSecurity MakeFolderSecurity(FolderAccess access)
     return LocalSecurity(security);
 }
 
-bool OnlyTrustedMayChange(const char* path)
+bool OnlyTrustedMayChange(const char* path, FolderAccess access)
 {
     const DWORD attributes = GetFileAttributesA(path);
-    char user[SidTextSize];
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !ProcessUserSid(user))
+    char user[SidTextSize] = "";   // no SID matches an empty text
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+        (access == FolderAccess::CurrentUser && !ProcessUserSid(user)))
         return false;
     constexpr SECURITY_INFORMATION asked = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
     DWORD size = 0;

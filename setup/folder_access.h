@@ -16,7 +16,8 @@ enum class FolderAccess {
 LocalSecurity MakeFolderSecurity(FolderAccess access);
 
 // True when path is no reparse point (a junction or symbolic link, which someone
-// could point elsewhere) and only SYSTEM, Administrators, TrustedInstaller and this
-// process's user may change it or what is created in it: its owner and every grant
-// of a right to write, delete or change access are theirs.
-bool OnlyTrustedMayChange(const char* path);
+// could point elsewhere) and only SYSTEM, Administrators, TrustedInstaller and, for
+// CurrentUser, this process's user may change it or what is created in it: its owner
+// and every grant of a right to write, delete or change access are theirs. For all
+// users this account is not trusted: its programs without rights may change what it owns.
+bool OnlyTrustedMayChange(const char* path, FolderAccess access);

@@ -342,16 +342,25 @@ INT_PTR CALLBACK InstallDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     return FALSE;
 }
 
+FolderAccess ScopeAccess()
+{
+    return InstallScope == ScopeCurrentUser ? FolderAccess::CurrentUser : FolderAccess::AllUsers;
+}
+
+bool OnlyScopeMayChange(const char* path)
+{
+    return OnlyTrustedMayChange(path, ScopeAccess());
+}
+
 // The install folder, made by the installer with an access list of the scope's, or
-// there before and changed by no one else; the same for a file of ours already in it.
+// there before, and changed by no one else; the same for a file of ours already in it.
 // A folder that others may change would let them swap what every user runs.
 bool PrepareInstallFolder(const char* destination)
 {
-    const LocalSecurity access =
-        MakeFolderSecurity(InstallScope == ScopeCurrentUser ? FolderAccess::CurrentUser : FolderAccess::AllUsers);
+    const LocalSecurity access = MakeFolderSecurity(ScopeAccess());
     SECURITY_ATTRIBUTES security = {sizeof security, access.get(), FALSE};
-    return access && CreateDirectoryTree(InstallFolder, &security, OnlyTrustedMayChange) &&
-           (GetFileAttributesA(destination) == INVALID_FILE_ATTRIBUTES || OnlyTrustedMayChange(destination));
+    return access && CreateDirectoryTree(InstallFolder, &security, OnlyScopeMayChange) &&
+           (GetFileAttributesA(destination) == INVALID_FILE_ATTRIBUTES || OnlyScopeMayChange(destination));
 }
 
 // The staged copy takes the installed file's name, a read-only file there before included;

@@ -42,8 +42,10 @@ bool FindPathRootEnd(const char* path, const char** rootEnd)
 // since the look, must be a folder that accept takes.
 bool MakeFolder(const char* folder, SECURITY_ATTRIBUTES* security, bool (*accept)(const char*))
 {
-    if (GetFileAttributesA(folder) == INVALID_FILE_ATTRIBUTES && CreateDirectoryA(folder, security))
-        return true;
+    // One made now is read back too: a volume that keeps no access lists (FAT, some
+    // shares) drops security without a word.
+    if (GetFileAttributesA(folder) == INVALID_FILE_ATTRIBUTES)
+        CreateDirectoryA(folder, security);
     const DWORD attributes = GetFileAttributesA(folder);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
            (!accept || accept(folder));
@@ -121,7 +123,7 @@ bool AppendPathComponent(char* path, unsigned size, const char* component)
     return true;
 }
 
-bool CreateDirectoryTree(const char* path, SECURITY_ATTRIBUTES* security, bool (*acceptExisting)(const char*))
+bool CreateDirectoryTree(const char* path, SECURITY_ATTRIBUTES* security, bool (*accept)(const char*))
 {
     const std::size_t length = std::strlen(path);
     HeapBuffer copy = AllocateBuffer(length + 1);
@@ -147,7 +149,7 @@ bool CreateDirectoryTree(const char* path, SECURITY_ATTRIBUTES* security, bool (
             return *at == '\0';   // a trailing backslash ends the walk; two in a row fail
         const char kept = *at;
         *at = '\0';
-        if (!MakeFolder(copy.get(), security, acceptExisting))
+        if (!MakeFolder(copy.get(), security, accept))
             return false;
         *at = kept;
         if (kept == '\0')

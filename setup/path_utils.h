@@ -15,9 +15,9 @@ bool EnsureTrailingBackslash(char* path, unsigned size);
 bool AppendPathComponent(char* path, unsigned size, const char* component);
 
 // Creates every missing folder of path, level by level, with security; true when all
-// exist now and every folder that was there already is one acceptExisting takes.
+// exist now and accept takes every one of them, made now or there already.
 bool CreateDirectoryTree(const char* path, SECURITY_ATTRIBUTES* security = nullptr,
-                         bool (*acceptExisting)(const char* folder) = nullptr);
+                         bool (*accept)(const char* folder) = nullptr);
 
 // The last backslash in text; nullptr when there is none. A trail byte of a
 // double-byte character is never taken for one.

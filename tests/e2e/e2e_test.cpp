@@ -111,9 +111,9 @@ TEST_CASE("a first start from a download folder installs where offered, opens, a
     // Windows looks for comctl32 beside the executable first; Wine does when told to.
     RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\brdl.exe\\DllOverrides", "comctl32", REG_SZ,
                     "native,builtin", sizeof "native,builtin");
-    char programFiles[MAX_PATH] = "";
-    SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, programFiles);
-    const std::string installed = std::string(programFiles) + "\\BRDL\\brdl.EXE";
+    char programs[MAX_PATH] = "";   // for the current user: Wine says this account owns Program Files
+    SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, programs);
+    const std::string installed = std::string(programs) + "\\Programs\\BRDL\\brdl.EXE";
     const std::string downloaded = "C:\\Downloads\\brdl.exe";
     REQUIRE(CopyTo(BRDL_EXE, downloaded));
     for (const std::string& exe : {downloaded, installed}) {
@@ -122,6 +122,7 @@ TEST_CASE("a first start from a download folder installs where offered, opens, a
         Brdl run(exe);
         HWND dialog = run.Window("Install Brindle", IDC_FOLDER);
         REQUIRE(dialog);
+        PostMessageA(GetDlgItem(dialog, IDC_CURRENT_USER), BM_CLICK, 0, 0);
         Press(dialog, IDOK);   // into the folder it offers
         HWND main = run.Window("Brindle", IDC_OPTIONS);
         REQUIRE(main);   // not message 121, also when the copy would go onto itself
@@ -137,11 +138,11 @@ TEST_CASE("a first start from a download folder installs where offered, opens, a
     CHECK_FALSE(Exists("C:\\planted-dll-loaded"));
 }
 
-// The copy's switches as Brindle writes them for the consent prompt: installing into folder (UTF-8), or removing.
-std::string AllUsersPart(const char* folder = nullptr)
+// The removal copy's switch as Brindle writes it for the consent prompt.
+std::string RemovalPart()
 {
     char parameters[AllUsersPartSize] = "";
-    WriteAllUsersPart(folder, parameters);
+    WriteAllUsersPart(nullptr, parameters);
     return std::string(" ") + parameters;
 }
 
@@ -159,9 +160,9 @@ bool ScriptLeft(bool clear = false)
 TEST_CASE("a removal takes exactly the registered program, its folder and its keys, whatever their names, or nothing")
 {
     const char* entry = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\BRDL";
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, entry);   // the first start's
+    RegDeleteTreeA(HKEY_CURRENT_USER, entry);   // the first start's
     REQUIRE_FALSE(ScriptLeft(true));
-    // folder: where it is installed, for the current user or all users (by the copy's part); runFrom: the folder
+    // folder: where it is installed, for the current user or all users; runFrom: the folder
     // of the copy started with argument; held: the installed file held open without delete sharing.
     const struct {
         const char* folder; bool allUsers; const char* runFrom; std::string argument; bool held; std::string outcome;
@@ -170,7 +171,7 @@ TEST_CASE("a removal takes exactly the registered program, its folder and its ke
         {"C:\\Program Files\\S\u00e3o Tools", true, nullptr, " /U", false,
          "123; file gone; folder gone; entry gone"},   // no OEM ã: by its short name
         {"C:\\Kept", false, nullptr, " /u", true, "123; file kept; folder kept; entry gone"},
-        {"C:\\Real", true, "C:\\Other", AllUsersPart(), false, "125; exit 0x4252; file kept; folder kept; entry kept"},
+        {"C:\\Real", true, "C:\\Other", RemovalPart(), false, "125; exit 0x4252; file kept; folder kept; entry kept"},
         // Full-width quotation marks: the 8-bit look-alikes in the entry would run a command.
         {"C:\\x\uff02&mkdir PWNED&\uff02y", false, nullptr, " /u", false, "125; file kept; folder kept; entry kept"},
     };
@@ -178,16 +179,12 @@ TEST_CASE("a removal takes exactly the registered program, its folder and its ke
         const std::string exe = std::string(c.folder) + "\\brdl.EXE";
         const HKEY root = c.allUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
         CAPTURE(exe);
+        // Registered as an installation registers it: Wine says this account owns every folder, which an
+        // installation for all users refuses.
         WriteDword(HKEY_CURRENT_USER, "Software\\Talvane\\BRDL", "InstFlag", c.allUsers ? 1 : 2);
-        if (c.allUsers) {
-            CHECK(Brdl(BRDL_EXE, AllUsersPart(c.folder)).Exit() == 0);
-        } else {
-            REQUIRE(CopyTo(BRDL_EXE, exe));
-            const std::wstring command = L"\"" + Wide(exe) + L"\" /u";
-            RegSetKeyValueW(root, Wide(entry).c_str(), L"UninstallString", REG_SZ, command.c_str(),
-                            2 * command.size() + 2);
-        }
-        REQUIRE(Exists(exe));
+        REQUIRE(CopyTo(BRDL_EXE, exe));
+        const std::wstring command = L"\"" + Wide(exe) + L"\" /u";
+        RegSetKeyValueW(root, Wide(entry).c_str(), L"UninstallString", REG_SZ, command.c_str(), 2 * command.size() + 2);
         if (c.runFrom)
             CopyTo(BRDL_EXE, std::string(c.runFrom) + "\\brdl.exe");
         HANDLE held = c.held ? CreateFileW(Wide(exe).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,

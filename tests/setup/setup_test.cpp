@@ -31,6 +31,8 @@ std::string Keys()
 // Protected, and passed on to all below: what a folder the installer makes lets whom do.
 constexpr char ForUser[] = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;USER)";
 constexpr char ForAll[] = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+// What Windows reads back from a folder an administrator's consent made: theirs, not this account's.
+constexpr char MadeForAll[] = "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
 // What Program Files passes on: TrustedInstaller, SYSTEM and Administrators change it, Users read it, whoever makes
 // something below owns that.
 constexpr char ProgramFiles[] = "O:S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464D:"
@@ -132,6 +134,10 @@ TEST_CASE("an installation registers under its scope's root only, or leaves ever
          .answer = "O:S-1-5-21-1-2-3-1001D:(A;;FA;;;SY)", .outcome = none},
         {.name = "a folder without an access list", .before = EmptyFolder, .answerFor = "B", .answer = "O:BA",
          .outcome = none},
+        {.name = "a folder made where no access list is kept", .answerFor = "B", .answer = "O:USER", .outcome = none,
+         .made = ForUser},
+        {.name = "all users, in a folder this account owns", .scope = ScopeAllUsers, .before = EmptyFolder,
+         .answerFor = "B", .answer = "O:USERD:(A;OICI;FA;;;SY)(A;OICI;FA;;;USER)", .outcome = none},
         {.name = "a junction", .before = EmptyFolder, .answerFor = "B", .answer = "junction", .outcome = none},
         {.name = "an old program that users may change", .before = OldProgram, .answerFor = "brdl.EXE",
          .answer = "O:BAD:(A;;FA;;;BU)", .outcome = "told 121; file old; toolbar HKCU, entry none, Exec old; no flag"},
@@ -170,6 +176,7 @@ TEST_CASE("an installation registers under its scope's root only, or leaves ever
         platform.growing = c.grows;
         platform.named = c.answerFor;
         platform.access = c.answer;
+        platform.others = c.scope == ScopeAllUsers ? MadeForAll : nullptr;
         g_typed = c.typedAs ? c.typedAs : typed;
         g_scope = c.scope == ScopeAllUsers ? IDC_ALL_USERS : IDC_CURRENT_USER;
         g_openings.clear();

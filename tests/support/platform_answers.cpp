@@ -95,11 +95,29 @@ bool IsAnswered(const char* path, bool junction)
            (std::strcmp(g_platform->access, "junction") == 0) == junction;
 }
 
+const std::string& UserSid()
+{
+    static const std::string user = [] {
+        HANDLE token;
+        BYTE sid[256];
+        DWORD size;
+        char* text = nullptr;
+        OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+        GetTokenInformation(token, TokenUser, sid, sizeof sid, &size);
+        ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(sid)->User.Sid, &text);
+        return std::string(text);
+    }();
+    return user;
+}
+
 BOOL WINAPI ReadSecurity(LPCSTR path, SECURITY_INFORMATION asked, PSECURITY_DESCRIPTOR to, DWORD size, DWORD* need)
 {
+    std::string answer = IsAnswered(path, false) ? g_platform->access : g_platform->others ? g_platform->others : "";
+    if (const size_t at = answer.find("USER"); at != std::string::npos)
+        answer.replace(at, 4, UserSid());
     PSECURITY_DESCRIPTOR made = nullptr;
-    if (!IsAnswered(path, false) ||
-        !ConvertStringSecurityDescriptorToSecurityDescriptorA(g_platform->access, SDDL_REVISION_1, &made, nullptr))
+    if (answer.empty() ||
+        !ConvertStringSecurityDescriptorToSecurityDescriptorA(answer.c_str(), SDDL_REVISION_1, &made, nullptr))
         return PLATFORM("advapi32", GetFileSecurityA)(path, asked, to, size, need);
     *need = GetSecurityDescriptorLength(made);
     const bool fits = size >= *need;
@@ -116,23 +134,13 @@ DWORD WINAPI ReadAttributes(LPCSTR path)
 
 void Record(const SECURITY_ATTRIBUTES* security)
 {
-    static const std::string user = [] {
-        HANDLE token;
-        BYTE sid[256];
-        DWORD size;
-        char* text = nullptr;
-        OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
-        GetTokenInformation(token, TokenUser, sid, sizeof sid, &size);
-        ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(sid)->User.Sid, &text);
-        return std::string(text);
-    }();
     char* text = nullptr;
     if (!security || !security->lpSecurityDescriptor || !ConvertSecurityDescriptorToStringSecurityDescriptorA(
                          security->lpSecurityDescriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr))
         return;
     g_platform->madeWith = text;
-    if (const size_t at = g_platform->madeWith.find(user); at != std::string::npos)
-        g_platform->madeWith.replace(at, user.size(), "USER");
+    if (const size_t at = g_platform->madeWith.find(UserSid()); at != std::string::npos)
+        g_platform->madeWith.replace(at, UserSid().size(), "USER");
 }
 
 BOOL WINAPI MakeFolderA(LPCSTR path, LPSECURITY_ATTRIBUTES security)
