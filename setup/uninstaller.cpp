@@ -188,20 +188,23 @@ struct ScriptPath {
 };
 
 // Makes a new folder under the Windows folder's Temp that only administrators may
-// change. Only one made now will do: anyone may create folders there.
+// change. Only one made now will do, under a name nobody can make first: anyone may
+// create folders there, and a name a clock gives is a name to take. Empty when none
+// could be made, so that nobody else's folder is removed in its place.
 bool MakeAdministratorsFolder(wchar_t (&folder)[MAX_PATH])
 {
     const UINT length = GetSystemWindowsDirectoryW(folder, MAX_PATH);
     const LocalSecurity access = MakeFolderSecurity(FolderAccess::Administrators);
     SECURITY_ATTRIBUTES security = {sizeof security, access.get(), FALSE};
-    if (length == 0 || length + sizeof "\\Temp\\BRDL4294967295" > MAX_PATH || !access)
-        return false;
-    const DWORD first = GetTickCount();
-    for (DWORD n = first; n - first < ScriptNameVariants; ++n) {
-        wsprintfW(folder + length, L"\\Temp\\BRDL%lu", n);
-        if (CreateDirectoryW(folder, &security))
-            return true;
+    GUID random;
+    if (length != 0 && length + sizeof "\\Temp\\BRDL0123456789ABCDEF" <= MAX_PATH && access) {
+        for (int tries = 0; tries < ScriptNameVariants && SUCCEEDED(CoCreateGuid(&random)); ++tries) {
+            wsprintfW(folder + length, L"\\Temp\\BRDL%08lX%04X%04X", random.Data1, random.Data2, random.Data3);
+            if (CreateDirectoryW(folder, &security))
+                return true;
+        }
     }
+    folder[0] = L'\0';
     return false;
 }
 

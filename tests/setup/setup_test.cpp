@@ -298,6 +298,7 @@ struct RemovalRow {
     std::vector<int> consent = {};
     const char* stays = nullptr;   // a key that cannot be deleted
     bool deleteFails = false, startFails = false, shortNames = true, vendorKey = false;
+    bool squatted = false;   // another user made the folders a clock would name for the next seconds
     std::string tempName = "Temp";   // the user's temporary folder, in the fresh folder
     std::string outcome;   // messages; the keys left; settings and the maker's key; the script, where
     std::string script = "";   // what each line names, when checked: {exe}, {folder}, {script}, {own} folder
@@ -344,6 +345,7 @@ TEST_CASE("RunUninstall removes only the registered installation, all of it or n
         {.name = "the copy failed and told", .flag = 1, .consent = {CopyFailedAndTold}, .outcome = asked},
         {.name = "the copy crashed", .flag = 1, .consent = {Crashed}, .outcome = failed},
         {.name = "the copy removed it", .flag = 1, .consent = {Run}, .outcome = machine},
+        {.name = "folders made first where a clock would name ours", .flag = 1, .squatted = true, .outcome = machine},
         {.name = "a user without InstFlag, this very file", .flag = -1, .outcome = machine},
         {.name = "a user without InstFlag, another file", .flag = -1, .entry = OfAnotherFile,
          .outcome = "quiet; keys both; settings kept"},
@@ -397,6 +399,9 @@ TEST_CASE("RunUninstall removes only the registered installation, all of it or n
         g_startFails = c.startFails;
         g_deleteFails = c.deleteFails;
 
+        const DWORD now = GetTickCount();
+        for (DWORD n = now; c.squatted && n - now < 3000; ++n)
+            CreateDirectoryA(("C:\\windows\\Temp\\BRDL" + std::to_string(n)).c_str(), nullptr);
         SetCurrentDirectoryW(Wide(FolderOf(exe)).c_str());   // where a relative entry would name this very file
         RunUninstall();
         SetCurrentDirectoryA("C:\\");
@@ -428,6 +433,8 @@ TEST_CASE("RunUninstall removes only the registered installation, all of it or n
         DeleteFileW(Wide(script).c_str());
         DeleteFileA(c.exe[1] == ':' ? c.exe.c_str() : "");
         RemoveDirectoryW(windowsTemp ? Wide(own).c_str() : L"");
+        for (DWORD n = now; c.squatted && n - now < 3000; ++n)
+            RemoveDirectoryA(("C:\\windows\\Temp\\BRDL" + std::to_string(n)).c_str());
         g_started.clear();
         SetEnvironmentVariableA("TMP", nullptr);   // before the next fresh folder is made in it
     }
