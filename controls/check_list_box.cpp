@@ -151,6 +151,15 @@ LRESULT CALLBACK CheckListBoxWndProc(HWND window, UINT message, WPARAM wParam, L
     case WM_CHECKLIST_DEFAULT_ACTION:
         SendMessageA(window, LB_SETCURSEL, wParam, 0);
         return ToggleAndNotify(window);
+    case WM_DPICHANGED_AFTERPARENT: {
+        // The dialog manager gives a moved list the font of its new scale, but a fixed
+        // owner-drawn list asks its items' height only once.
+        MEASUREITEMSTRUCT measure = {};
+        MeasureCheckListItem(window, &measure);
+        SendMessageA(window, LB_SETITEMHEIGHT, 0, measure.itemHeight);
+        InvalidateRect(window, nullptr, TRUE);
+        return result;
+    }
     case WM_GETOBJECT:
         // The list box's own answer would name its items but not whether they are checked.
         return static_cast<LONG>(lParam) == OBJID_CLIENT ? AnswerCheckListObject(window, wParam) : result;
@@ -178,7 +187,10 @@ bool SubclassCheckListBox(HWND listBox)
 
 void MeasureCheckListItem(HWND listBox, MEASUREITEMSTRUCT* measure)
 {
-    HFONT font = reinterpret_cast<HFONT>(SendMessageA(GetParent(listBox), WM_GETFONT, 0, 0));
+    // The list has no font of its own yet while it is being made: the dialog's then.
+    HFONT font = reinterpret_cast<HFONT>(SendMessageA(listBox, WM_GETFONT, 0, 0));
+    if (!font)
+        font = reinterpret_cast<HFONT>(SendMessageA(GetParent(listBox), WM_GETFONT, 0, 0));
     if (!font)
         font = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
     HDC screen = GetDC(nullptr);

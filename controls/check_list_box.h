@@ -1,7 +1,8 @@
 // A standard owner-drawn, single-selection list box whose items carry check
 // squares; an item's checked flag is its item data (0 unchecked, else checked).
 // The parent measures and draws the items through MeasureCheckListItem and
-// DrawCheckListItem, and hears of every toggle gesture through WM_CHECKLIST_TOGGLED.
+// DrawCheckListItem, and hears of every toggle gesture through WM_CHECKLIST_TOGGLED;
+// the list measures them again itself when it is moved to another display scale.
 #pragma once
 #include <windows.h>
 

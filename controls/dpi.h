@@ -3,6 +3,8 @@
 #include <windows.h>
 
 constexpr UINT DefaultDpi = 96;
+// Sent to each child once its parent has taken a new scale (Windows 10 1703 and later).
+constexpr UINT WM_DPICHANGED_AFTERPARENT = 0x02E3;
 
 // Windows 10 answers for each window (per-monitor awareness); before it, every
 // window is drawn at the system's DPI.

@@ -156,4 +156,12 @@ TEST_CASE("moved to 144 DPI and back, the window takes its place and scale, and 
     }
     CHECK(made.live.size() == before);
     CloseMainDialog(dialog);
+    // The options list given its new scale's font, as the dialog manager gives it: items as tall as its letters.
+    dialog = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_OPTIONS), nullptr, OptionsDlgProc, 0);
+    HFONT font = CreateFontA(Scales[3].font, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "Tahoma");
+    SendDlgItemMessageA(dialog, IDC_OPTION_LIST, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendDlgItemMessageA(dialog, IDC_OPTION_LIST, WM_DPICHANGED_AFTERPARENT, 0, 0);
+    CHECK(SendDlgItemMessageA(dialog, IDC_OPTION_LIST, LB_GETITEMHEIGHT, 0, 0) >= -Scales[3].font);
+    DestroyWindow(dialog);
+    DeleteObject(font);
 }
