@@ -79,13 +79,15 @@ bool IsRowButton(int id)
     return id >= IDC_FIRST_BUTTON && id <= IDC_LAST_BUTTON;
 }
 
-// Choices not yet applied are dropped: the rows are read again from the zone.
+// Choices not yet applied are dropped: the rows are read again from the zone, and a
+// row that cannot be read shows no choice.
 void OnOptions(HWND dialog)
 {
     if (DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_OPTIONS), dialog, OptionsDlgProc, 0) != IDOK)
         return;
     LayoutRows(dialog);
-    LoadRowsFromZone(dialog);
+    LoadZonePolicies(dialog);
+    ShowRowImages(dialog);
 }
 
 // Windows 10 from version 1703 would scale the dialog's controls itself on a change of

@@ -80,23 +80,21 @@ bool WritePolicy(IInternetZoneManager* manager, DWORD action, DWORD policy)
 bool LoadZonePolicies(HWND dialog)
 {
     ZoneManager manager = CreateZoneManager(dialog);
-    if (!manager)
-        return false;
-
     ZoneOption* rows[RowCount];
     const int shown = GetVisibleRows(rows);
     for (int row = 0; row < shown; ++row) {
-        DWORD policy = 0;
-        // A policy that cannot be read leaves the row unchecked: after an Options OK its check
-        // was another setting's, which OK would otherwise write for this one.
-        if (FAILED(manager->GetZoneActionPolicy(InternetZone, rows[row]->urlAction, reinterpret_cast<BYTE*>(&policy),
-                                                sizeof policy, URLZONEREG_HKCU))) {
+        DWORD policy = ~0u;
+        // A policy that cannot be read, every one without a zone manager, leaves the row unchecked:
+        // after an Options OK its check was another setting's, which OK would otherwise write for this one.
+        if (manager && FAILED(manager->GetZoneActionPolicy(InternetZone, rows[row]->urlAction,
+                                                           reinterpret_cast<BYTE*>(&policy), sizeof policy,
+                                                           URLZONEREG_HKCU))) {
             policy = ~0u;
             ShowWarning(dialog, IDS_GET_POLICY);
         }
         CheckChoice(dialog, RowFirstButton(row), policy);
     }
-    return true;
+    return manager != nullptr;
 }
 
 bool ApplyZonePolicies(HWND dialog)

@@ -2,7 +2,8 @@
 #pragma once
 #include <windows.h>
 
-// Checks each shown row's button from the zone; false when there is no zone manager.
+// Checks each shown row's button from the zone, none in a row whose policy cannot be
+// read (every row without a zone manager); false when there is no zone manager.
 bool LoadZonePolicies(HWND dialog);
 
 // Marks the zone custom and writes every shown row's checked choice;

@@ -68,8 +68,8 @@ TEST_CASE("each zone manager failure is told with its own message, and what it s
         {.name = "no stored policy: the row shows nothing, not the choice it showed", .failing = NoStoredPolicy,
          .load = "read; Active &scripting: nothing; Scripting of &Java programs: Disable; told 117",
          .apply = "applied; 1; quiet"},   // the other row is still read
-        {.name = "no zone manager", .failing = NoZoneManager,
-         .load = "not read; Active &scripting: Prompt; Scripting of &Java programs: Prompt; told 114",
+        {.name = "no zone manager: no row shows a choice", .failing = NoZoneManager,
+         .load = "not read; Active &scripting: nothing; Scripting of &Java programs: nothing; told 114",
          .apply = "not applied; 0; told 114"},
         {.name = "Wine's zone key refuses the write", .failing = ZoneKeyWrite, .apply = "applied; 0; told 118 118"},
         {.name = "the attributes cannot be read", .failing = GetAttributes, .apply = "not applied; 0; told 115"},
