@@ -31,8 +31,10 @@ void SendTool(UINT message, HWND button, const char* text)
     SendMessageA(g_tooltip, message, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-// The capture lets the button see the move that takes the pointer out of it.
-void TrackHover(HWND button, LPARAM lParam)
+// The capture lets the button see the move that takes the pointer out of it. While the
+// left button is down the capture also tracks the button's press: a release there
+// would lose the click of a pointer that comes back before it lets go.
+void TrackHover(HWND button, WPARAM keys, LPARAM lParam)
 {
     const int choice = ChoiceOf(GetDlgCtrlID(button));
     const POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -44,7 +46,8 @@ void TrackHover(HWND button, LPARAM lParam)
         SetCapture(button);
     } else if (!inside && captured) {
         SendMessageA(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(RowIcon(choice + GreyIcons)));
-        ReleaseCapture();
+        if (!(keys & MK_LBUTTON))
+            ReleaseCapture();
     }
 }
 
@@ -97,7 +100,7 @@ LRESULT CALLBACK RowButtonHoverProc(HWND button, UINT message, WPARAM wParam, LP
 {
     // A checked button already shows its colour image.
     if (message == WM_MOUSEMOVE && SendMessageA(button, BM_GETCHECK, 0, 0) != BST_CHECKED)
-        TrackHover(button, lParam);
+        TrackHover(button, wParam, lParam);
     const auto previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(button, GWLP_USERDATA));
     return CallWindowProcA(previous, button, message, wParam, lParam);
 }

@@ -193,12 +193,14 @@ TEST_CASE_FIXTURE(ZoneFixture, "every row button names its choice, and shows its
         CHECK(tip == name[i % 3]);
         CHECK(text == name[i % 3]);
     }
-    // In, then out: Prompt (unchecked), Enable (checked: no change), the last, a hidden row's. image: RowIcon index.
-    const struct { int button, x, image; bool captured; } steps[] = {{1, 5, 1, true}, {1, 40, 1 + GreyIcons, false},
-        {0, 5, 0, false}, {0, 40, 0, false}, {29, 5, 2, true}, {29, 40, 2 + GreyIcons, false}};
+    // In, then out: Prompt (unchecked; pressed, the capture still the press's), Enable (checked: no change), the
+    // last, a hidden row's. image: RowIcon index.
+    const struct { int button, x, image; bool captured; WPARAM keys = 0; } steps[] = {{1, 5, 1, true},
+        {1, 40, 1 + GreyIcons, true, MK_LBUTTON}, {1, 40, 1 + GreyIcons, false}, {0, 5, 0, false}, {0, 40, 0, false},
+        {29, 5, 2, true}, {29, 40, 2 + GreyIcons, false}};
     for (const auto& step : steps) {
         HWND button = GetDlgItem(dialog, IDC_FIRST_BUTTON + step.button);
-        SendMessageA(button, WM_MOUSEMOVE, 0, MAKELPARAM(step.x, 5));
+        SendMessageA(button, WM_MOUSEMOVE, step.keys, MAKELPARAM(step.x, 5));
         CHECK(SendMessageA(button, BM_GETIMAGE, IMAGE_ICON, 0) == reinterpret_cast<LRESULT>(RowIcon(step.image)));
         CHECK(GetCapture() == (step.captured ? button : nullptr));
     }
