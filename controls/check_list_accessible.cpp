@@ -67,7 +67,9 @@ struct CheckListAccessible final : IAccessible {
         return child.lVal <= SendMessageA(list, LB_GETCOUNT, 0, 0) && child.lVal > 0 ? child.lVal - 1 : NoItem;
     }
 
-    int Selection() const { return static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0)); }
+    // A list that is gone, which a screen reader may still hold the object of, has none: its 0 would read as
+    // the first item.
+    int Selection() const { return IsWindow(list) ? static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0)) : -1; }
 
     // What an item has none of; E_INVALIDARG for a child that is no item.
     HRESULT Nothing(const VARIANT& child, BSTR* text) const
