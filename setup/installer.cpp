@@ -23,6 +23,8 @@ constexpr char InstallFlagValue[] = "InstFlag";
 // The copy's name until the installation has worked; as long as the installed one's.
 constexpr char StagedFileName[] = "brdl.NEW";
 static_assert(sizeof StagedFileName == sizeof InstalledFileName, "the staged path fits where the installed one does");
+// Where a downloaded file carries its mark of the web.
+constexpr char ZoneMarkStream[] = ":Zone.Identifier";
 constexpr wchar_t FallbackProgramFolder[] = L"C:\\Program Files";
 constexpr wchar_t BrowseTitle[] = L"Select folder to install to:";
 
@@ -412,6 +414,11 @@ bool InstallProgram(bool forThisUser)
         DeleteFileA(staged);
         return FailCopy();
     }
+    // The copy takes the download's mark along, which would have Windows warn at every
+    // start of the installed program.
+    char mark[MAX_PATH + sizeof ZoneMarkStream];
+    wsprintfA(mark, "%s%s", staged, ZoneMarkStream);
+    DeleteFileA(mark);
     PriorRegistry prior = {};
     const bool registered = RegisterInstallation(work.get(), forThisUser, &prior);
     if (registered && (!copies || MoveIntoPlace(staged, destination)))

@@ -94,7 +94,7 @@ TEST_CASE("an installation registers under its scope's root only, or leaves ever
 {
     const std::string none = "told 121; file none; no keys; no flag";
     const InstallRow rows[] = {
-        {.name = "current user, from a read-only source", .readOnlySource = true,
+        {.name = "current user, from a read-only download", .readOnlySource = true,
          .outcome = "installed; file ours; keys HKCU; flag 2", .made = ForUser},
         {.name = "a destination of 260", .length = MAX_PATH - 9, .outcome = none},
         {.name = "all users, a destination of 259, typed with its backslash", .scope = ScopeAllUsers,
@@ -166,7 +166,8 @@ TEST_CASE("an installation registers under its scope's root only, or leaves ever
         HANDLE held = c.before == HeldReadOnlyProgram && SetFileAttributesA(exe.c_str(), FILE_ATTRIBUTE_READONLY)
                           ? CreateFileA(exe.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)
                           : nullptr;
-        if (c.readOnlySource && CopyFileA(self, (source = folder.Sub("source.exe")).c_str(), FALSE))
+        if (c.readOnlySource && CopyFileA(self, (source = folder.Sub("source.exe")).c_str(), FALSE) &&
+            std::ofstream(source + ":Zone.Identifier") << "[ZoneTransfer]\r\nZoneId=3\r\n")
             SetFileAttributesA(source.c_str(), FILE_ATTRIBUTE_READONLY);
         if (c.tempName && CreateDirectoryW(Wide(folder.Sub(c.tempName)).c_str(), nullptr))
             SetEnvironmentVariableW(L"TMP", Wide(folder.Sub(c.tempName)).c_str());
@@ -196,6 +197,7 @@ TEST_CASE("an installation registers under its scope's root only, or leaves ever
                    : bytes == "old"                          ? "; file old"
                    : bytes == ReadBytes(self)                ? "; file ours" : "; file other";
         outcome += Exists(dir + "\\brdl.NEW") ? ", staged copy left" : "";
+        outcome += Exists(dir + "\\brdl.NEW:Zone.Identifier") ? ", marked" : "";   // Wine's moves leave it there
         outcome += "; " + Keys();
         outcome += RawValue(root, ToolbarButtonKey, "Exec") == std::string("old", 4) ? ", Exec old" : "";
         const DWORD flag = DwordValue(HKEY_CURRENT_USER, SettingsKey, "InstFlag");

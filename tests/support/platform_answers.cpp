@@ -8,6 +8,7 @@
 #include "setup/elevation.h"
 #include "setup/installer.h"
 #include "setup/uninstaller.h"
+#include "support/sandbox.h"
 
 namespace {
 
@@ -155,6 +156,15 @@ BOOL WINAPI MakeFolderW(LPCWSTR path, LPSECURITY_ATTRIBUTES security)
     return PLATFORM("kernel32", CreateDirectoryW)(path, security);
 }
 
+// As Windows copies a file: with its streams, a download's mark of the web among them (Wine keeps that as a file
+// of the same name and the stream's).
+BOOL WINAPI CopyWithMark(LPCSTR from, LPCSTR to, BOOL failIfExists)
+{
+    const std::string mark = ":Zone.Identifier";
+    return PLATFORM("kernel32", CopyFileA)(from, to, failIfExists) &&
+           (!Exists(from + mark) || PLATFORM("kernel32", CopyFileA)((from + mark).c_str(), (to + mark).c_str(), 0));
+}
+
 DWORD WINAPI ShortName(LPCWSTR path, LPWSTR name, DWORD size)
 {
     return g_platform->shortNames ? PLATFORM("kernel32", GetShortPathNameW)(path, name, size) : 0;
@@ -170,7 +180,8 @@ PlatformAnswers::PlatformAnswers(std::wstring path, std::vector<int> consent, bo
       security("advapi32", "GetFileSecurityA", ReadSecurity),
       attributes("kernel32", "GetFileAttributesA", ReadAttributes),
       folderA("kernel32", "CreateDirectoryA", MakeFolderA), folderW("kernel32", "CreateDirectoryW", MakeFolderW),
-      shortName("kernel32", "GetShortPathNameW", ShortName), query("advapi32", "RegQueryValueExA", QueryValue)
+      shortName("kernel32", "GetShortPathNameW", ShortName), query("advapi32", "RegQueryValueExA", QueryValue),
+      copy("kernel32", "CopyFileA", CopyWithMark)
 {
     g_platform = this;
 }

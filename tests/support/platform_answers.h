@@ -3,8 +3,8 @@
 // machine's keys denied, not elevated). Each consent prompt takes the next answer: Declined, NotStarted, Run (the
 // copy's part runs in this process, elevated, as another account might), or the exit code of a copy that ran
 // nothing. About files, where Windows answers otherwise than Wine: the access list (SDDL) or a junction for what the
-// last part of a path names, another access list for every other path (Wine says this account owns everything), and
-// no short (8.3) names when asked; the access list of each folder made is recorded.
+// last part of a path names, another access list for every other path (Wine says this account owns everything), no
+// short (8.3) names when asked, and a copy's streams; the access list of each folder made is recorded.
 #pragma once
 #include <string>
 #include <vector>
@@ -28,5 +28,5 @@ struct PlatformAnswers {
     const char* access = nullptr;       // the answer for it: an access list ("USER" this account), or "junction"
     const char* others = nullptr;       // the access list answered for every other path
     std::string madeWith;               // the last folder's access list, the user's SID written "USER"
-    ImportPatch exePath, probe, shell, token, create, security, attributes, folderA, folderW, shortName, query;
+    ImportPatch exePath, probe, shell, token, create, security, attributes, folderA, folderW, shortName, query, copy;
 };
