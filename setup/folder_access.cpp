@@ -45,6 +45,20 @@ bool ProcessUserSid(char (&text)[SidTextSize])
     return read && SidText(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, text);
 }
 
+// Whether this account also runs programs without its rights: an administrator's
+// token elevated through the consent prompt has such a limited twin. Unknown counts as yes.
+bool HasLimitedTwin()
+{
+    HANDLE token;
+    TOKEN_ELEVATION_TYPE type = TokenElevationTypeFull;
+    DWORD size;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        GetTokenInformation(token, TokenElevationType, &type, sizeof type, &size);
+        CloseHandle(token);
+    }
+    return type != TokenElevationTypeDefault;
+}
+
 template <std::size_t N>
 bool IsOneOf(const char* sid, const char* const (&sids)[N])
 {
@@ -95,8 +109,9 @@ bool OnlyTrustedMayChange(const char* path, FolderAccess access)
 {
     const DWORD attributes = GetFileAttributesA(path);
     char user[SidTextSize] = "";   // no SID matches an empty text
+    const bool trustUser = access == FolderAccess::CurrentUser || !HasLimitedTwin();
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
-        (access == FolderAccess::CurrentUser && !ProcessUserSid(user)))
+        (trustUser && !ProcessUserSid(user)))
         return false;
     constexpr SECURITY_INFORMATION asked = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
     DWORD size = 0;

@@ -19,5 +19,6 @@ LocalSecurity MakeFolderSecurity(FolderAccess access);
 // could point elsewhere) and only SYSTEM, Administrators, TrustedInstaller and, for
 // CurrentUser, this process's user may change it or what is created in it: its owner
 // and every grant of a right to write, delete or change access are theirs. For all
-// users this account is not trusted: its programs without rights may change what it owns.
+// users the account is trusted only where it has no programs without its rights (no
+// consent prompt elevated it), which could change what it owns.
 bool OnlyTrustedMayChange(const char* path, FolderAccess access);

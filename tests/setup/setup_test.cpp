@@ -48,6 +48,7 @@ struct InstallRow {
     bool slash = false;   // typed with its trailing backslash
     std::vector<int> consent = {};   // none: the rights are there
     bool limited = false;   // a limited token that asks no consent
+    bool twin = true;   // the account has a token without its rights too
     const char* refused = nullptr;   // the key that cannot be created
     const char* grows = nullptr;   // a value that grows between its size and its reading
     Before before = Nothing;   // in the folder; an old program comes with an old toolbar key, "Exec" old
@@ -138,6 +139,9 @@ TEST_CASE("an installation registers under its scope's root only, or leaves ever
          .made = ForUser},
         {.name = "all users, in a folder this account owns", .scope = ScopeAllUsers, .before = EmptyFolder,
          .answerFor = "B", .answer = "O:USERD:(A;OICI;FA;;;SY)(A;OICI;FA;;;USER)", .outcome = none},
+        {.name = "the same for an administrator that runs nothing without its rights", .scope = ScopeAllUsers,
+         .twin = false, .before = EmptyFolder, .answerFor = "B", .answer = "O:USERD:(A;OICI;FA;;;SY)(A;OICI;FA;;;USER)",
+         .outcome = "installed; file ours; keys HKLM; flag 1"},
         {.name = "a junction", .before = EmptyFolder, .answerFor = "B", .answer = "junction", .outcome = none},
         {.name = "an old program that users may change", .before = OldProgram, .answerFor = "brdl.EXE",
          .answer = "O:BAD:(A;;FA;;;BU)", .outcome = "told 121; file old; toolbar HKCU, entry none, Exec old; no flag"},
@@ -178,6 +182,7 @@ TEST_CASE("an installation registers under its scope's root only, or leaves ever
         platform.named = c.answerFor;
         platform.access = c.answer;
         platform.others = c.scope == ScopeAllUsers ? MadeForAll : nullptr;
+        platform.twin = c.twin;
         g_typed = c.typedAs ? c.typedAs : typed;
         g_scope = c.scope == ScopeAllUsers ? IDC_ALL_USERS : IDC_CURRENT_USER;
         g_openings.clear();

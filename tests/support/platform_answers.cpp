@@ -52,9 +52,13 @@ LONG WINAPI QueryValue(HKEY key, LPCSTR name, DWORD* reserved, DWORD* type, BYTE
 
 BOOL WINAPI AnswerToken(HANDLE token, TOKEN_INFORMATION_CLASS asked, void* answer, DWORD size, DWORD* needed)
 {
-    if (asked != TokenElevation)
+    const auto type = g_platform->twin ? TokenElevationTypeFull : TokenElevationTypeDefault;
+    if (asked == TokenElevationType)
+        *static_cast<TOKEN_ELEVATION_TYPE*>(answer) = type;
+    else if (asked == TokenElevation)
+        static_cast<TOKEN_ELEVATION*>(answer)->TokenIsElevated = !g_platform->limited || g_platform->elevated;
+    else
         return PLATFORM("advapi32", GetTokenInformation)(token, asked, answer, size, needed);
-    static_cast<TOKEN_ELEVATION*>(answer)->TokenIsElevated = !g_platform->limited || g_platform->elevated;
     return TRUE;
 }
 

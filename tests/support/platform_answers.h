@@ -19,6 +19,7 @@ struct PlatformAnswers {
     std::wstring exe;
     std::vector<int> answers;
     bool limited, shortNames, elevated = false;   // elevated: while the copy's part runs
+    bool twin = true;   // the account has a token without its rights too (no consent prompt: UAC off)
     std::string started;              // "verb file install into folder|" or "verb file remove|" for each copy
     bool copyUsedUserKeys = false;    // the copy's part opened HKEY_CURRENT_USER: another account's, maybe
     const char* refusedKey = nullptr;   // a key that cannot be created
