@@ -38,12 +38,11 @@ bool FindPathRootEnd(const char* path, const char** rootEnd)
     return false;
 }
 
-// Creates folder with security unless it is there. One that was there, or appeared
-// since the look, must be a folder that accept takes.
+// Creates folder with security unless it is there; either way it must be a folder
+// that accept takes. One made now is read back too: a volume that keeps no access
+// lists (FAT, some shares) drops security without a word.
 bool MakeFolder(const char* folder, SECURITY_ATTRIBUTES* security, bool (*accept)(const char*))
 {
-    // One made now is read back too: a volume that keeps no access lists (FAT, some
-    // shares) drops security without a word.
     if (GetFileAttributesA(folder) == INVALID_FILE_ATTRIBUTES)
         CreateDirectoryA(folder, security);
     const DWORD attributes = GetFileAttributesA(folder);
