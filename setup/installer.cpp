@@ -414,11 +414,12 @@ bool InstallProgram(bool forThisUser)
         DeleteFileA(staged);
         return FailCopy();
     }
-    // The copy takes the download's mark along, which would have Windows warn at every
-    // start of the installed program.
+    // A copy takes the download's mark along, which would have Windows warn at every
+    // start of the installed program; a volume without streams has none to delete.
     char mark[MAX_PATH + sizeof ZoneMarkStream];
     wsprintfA(mark, "%s%s", staged, ZoneMarkStream);
-    DeleteFileA(mark);
+    if (copies)
+        DeleteFileA(mark);
     PriorRegistry prior = {};
     const bool registered = RegisterInstallation(work.get(), forThisUser, &prior);
     if (registered && (!copies || MoveIntoPlace(staged, destination)))
