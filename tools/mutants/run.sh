@@ -18,11 +18,13 @@ mkdir -p "$scratch"
 (cd "$tree" && git ls-files -z | xargs -0 cp --parents -t "$scratch")
 
 
-# The failing test cases of one program, as doctest names them; "ended early" for a crash or a hang.
+# The failing test cases of one program, as doctest names them, " + " between two (a name may hold ";");
+# "ended early" for a crash or a hang.
 failing() {
   timeout "$1" "$scratch/scripts/test-env.sh" --build "$build" "${@:2}" >"$work/test.log" 2>&1
   local rc=$?
-  grep -a '^TEST CASE:' "$work/test.log" | sed 's/^TEST CASE: *//' | cut -c1-60 | sort -u | paste -sd';' || true
+  grep -a '^TEST CASE:' "$work/test.log" | sed 's/^TEST CASE: *//' | cut -c1-60 | sort -u | sed '1!s/^/ + /' |
+    tr -d '\n' || true
   [ $rc -eq 0 ] || grep -aq '^TEST CASE:' "$work/test.log" || echo "ended early ($rc)"
 }
 caught_by() {
