@@ -13,8 +13,9 @@ constexpr const char* TrustedSids[] = {
     "S-1-5-32-544",   // Administrators
     "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464",   // TrustedInstaller
 };
-// Stand for whoever creates something below the folder: this process, when it copies.
-constexpr const char* CreatorSids[] = {"S-1-3-0", "S-1-3-1"};
+// CREATOR OWNER: whoever creates something below the folder, this process when it copies. Not CREATOR
+// GROUP, which stands for that account's primary group ("None" or "Domain Users"): every user.
+constexpr const char* CreatorSids[] = {"S-1-3-0"};
 
 // Any right to change a file or folder, what it holds, its name or who may change it.
 constexpr ACCESS_MASK ChangeRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA | FILE_DELETE_CHILD |

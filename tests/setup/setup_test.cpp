@@ -131,6 +131,8 @@ TEST_CASE("an installation registers under its scope's root only, or leaves ever
          .answer = "O:BAD:(A;OICI;FA;;;BA)(A;OICI;0x1301bf;;;AU)", .outcome = none},
         {.name = "a folder that users may add a file to", .before = EmptyFolder, .answerFor = "B",
          .answer = "O:SYD:(A;OICI;0x2;;;BU)", .outcome = none},
+        {.name = "a folder whose files its creator's group may change", .before = EmptyFolder, .answerFor = "B",
+         .answer = "O:BAD:(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICIIO;FA;;;CG)", .outcome = none},
         {.name = "a folder above that another user owns", .before = EmptyFolder, .answerFor = "A",
          .answer = "O:S-1-5-21-1-2-3-1001D:(A;;FA;;;SY)", .outcome = none},
         {.name = "a folder without an access list", .before = EmptyFolder, .answerFor = "B", .answer = "O:BA",
