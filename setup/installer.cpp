@@ -356,13 +356,25 @@ bool OnlyScopeMayChange(const char* path)
 
 // The install folder, made by the installer with an access list of the scope's, or
 // there before, and changed by no one else; the same for a file of ours already in it.
-// A folder that others may change would let them swap what every user runs.
-bool PrepareInstallFolder(const char* destination)
+// A folder that others may change would let them swap what every user runs. firstMade:
+// the length of the outermost folder made, 0 when none was.
+bool PrepareInstallFolder(const char* destination, std::size_t* firstMade)
 {
+    *firstMade = 0;
     const LocalSecurity access = MakeFolderSecurity(ScopeAccess());
     SECURITY_ATTRIBUTES security = {sizeof security, access.get(), FALSE};
-    return access && CreateDirectoryTree(InstallFolder, &security, OnlyScopeMayChange) &&
+    return access && CreateDirectoryTree(InstallFolder, &security, OnlyScopeMayChange, firstMade) &&
            (GetFileAttributesA(destination) == INVALID_FILE_ATTRIBUTES || OnlyScopeMayChange(destination));
+}
+
+// A failed installation takes away the folders it made, deepest first; only empty ones go.
+void RemoveMadeFolders(std::size_t firstMade)
+{
+    char folder[MAX_PATH];
+    std::strcpy(folder, InstallFolder);
+    for (char* last; firstMade != 0 && (last = const_cast<char*>(FindLastBackslash(folder))); *last = '\0')
+        if (last[1] != '\0' && std::strlen(folder) >= firstMade)   // not the trailing backslash
+            RemoveDirectoryA(folder);
 }
 
 // The staged copy takes the installed file's name, a read-only file there before included;
@@ -401,8 +413,9 @@ bool InstallProgram(bool forThisUser)
     if (!GetExecutablePath(source, WorkBufferSize) || !AppendPathComponent(destination, MAX_PATH, InstalledFileName))
         return FailCopy();
     // Whatever is installed, "/u" must be able to remove.
-    if (!PrepareInstallFolder(destination) || !CanNameForRemoval(InstallFolder))
-        return FailCopy();
+    std::size_t firstMade;
+    if (!PrepareInstallFolder(destination, &firstMade) || !CanNameForRemoval(InstallFolder))
+        return RemoveMadeFolders(firstMade), FailCopy();
 
     // Copied under another name, never read-only: a file there before stays as it was
     // until everything else has worked. The installed copy started by another user
@@ -412,7 +425,7 @@ bool InstallProgram(bool forThisUser)
     const bool copies = !IsSameFile(source, destination);
     if (copies && (!CopyFileA(source, staged, FALSE) || !SetFileAttributesA(staged, FILE_ATTRIBUTE_NORMAL))) {
         DeleteFileA(staged);
-        return FailCopy();
+        return RemoveMadeFolders(firstMade), FailCopy();
     }
     // A copy takes the download's mark along, which would have Windows warn at every
     // start of the installed program; a volume without streams has none to delete.
@@ -427,6 +440,7 @@ bool InstallProgram(bool forThisUser)
     RestoreRegistry(prior);
     if (copies)
         DeleteFileA(staged);
+    RemoveMadeFolders(firstMade);
     if (registered)
         return FailCopy();
     ShowWarning(nullptr, IDS_REGISTER_FAILED);

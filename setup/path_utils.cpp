@@ -41,10 +41,9 @@ bool FindPathRootEnd(const char* path, const char** rootEnd)
 // Creates folder with security unless it is there; either way it must be a folder
 // that accept takes. One made now is read back too: a volume that keeps no access
 // lists (FAT, some shares) drops security without a word.
-bool MakeFolder(const char* folder, SECURITY_ATTRIBUTES* security, bool (*accept)(const char*))
+bool MakeFolder(const char* folder, SECURITY_ATTRIBUTES* security, bool (*accept)(const char*), bool* made)
 {
-    if (GetFileAttributesA(folder) == INVALID_FILE_ATTRIBUTES)
-        CreateDirectoryA(folder, security);
+    *made = GetFileAttributesA(folder) == INVALID_FILE_ATTRIBUTES && CreateDirectoryA(folder, security);
     const DWORD attributes = GetFileAttributesA(folder);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
            (!accept || accept(folder));
@@ -122,8 +121,11 @@ bool AppendPathComponent(char* path, unsigned size, const char* component)
     return true;
 }
 
-bool CreateDirectoryTree(const char* path, SECURITY_ATTRIBUTES* security, bool (*accept)(const char*))
+bool CreateDirectoryTree(const char* path, SECURITY_ATTRIBUTES* security, bool (*accept)(const char*),
+                         std::size_t* firstMade)
 {
+    if (firstMade)
+        *firstMade = 0;
     const std::size_t length = std::strlen(path);
     HeapBuffer copy = AllocateBuffer(length + 1);
     if (!copy)
@@ -148,7 +150,11 @@ bool CreateDirectoryTree(const char* path, SECURITY_ATTRIBUTES* security, bool (
             return *at == '\0';   // a trailing backslash ends the walk; two in a row fail
         const char kept = *at;
         *at = '\0';
-        if (!MakeFolder(copy.get(), security, accept))
+        bool made = false;
+        const bool taken = MakeFolder(copy.get(), security, accept, &made);
+        if (made && firstMade && *firstMade == 0)
+            *firstMade = at - copy.get();
+        if (!taken)
             return false;
         *at = kept;
         if (kept == '\0')

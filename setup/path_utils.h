@@ -3,6 +3,7 @@
 // bytes, terminator included, and never write past it.
 #pragma once
 #include <windows.h>
+#include <cstddef>
 
 // Removes white space (blank, tab to carriage return) from both ends, in place.
 void TrimWhiteSpace(char* text);
@@ -15,9 +16,10 @@ bool EnsureTrailingBackslash(char* path, unsigned size);
 bool AppendPathComponent(char* path, unsigned size, const char* component);
 
 // Creates every missing folder of path, level by level, with security; true when all
-// exist now and accept takes every one of them, made now or there already.
+// exist now and accept takes every one of them, made now or there already. firstMade,
+// when given, receives the length of the outermost folder made now (0: none), also on failure.
 bool CreateDirectoryTree(const char* path, SECURITY_ATTRIBUTES* security = nullptr,
-                         bool (*accept)(const char* folder) = nullptr);
+                         bool (*accept)(const char* folder) = nullptr, std::size_t* firstMade = nullptr);
 
 // The last backslash in text; nullptr when there is none. A trail byte of a
 // double-byte character is never taken for one.

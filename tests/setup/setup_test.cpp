@@ -204,6 +204,8 @@ TEST_CASE("an installation registers under its scope's root only, or leaves ever
                    : bytes == "old"                          ? "; file old"
                    : bytes == ReadBytes(self)                ? "; file ours" : "; file other";
         outcome += Exists(dir + "\\brdl.NEW") ? ", staged copy left" : "";
+        const std::string top = dir.substr(0, dir.find('\\', folder.path.size() + 1));   // the first level made
+        outcome += attributes == INVALID_FILE_ATTRIBUTES && c.before == Nothing && Exists(top) ? ", folder left" : "";
         outcome += Exists(dir + "\\brdl.NEW:Zone.Identifier") ? ", marked" : "";   // Wine's moves leave it there
         outcome += "; " + Keys();
         outcome += RawValue(root, ToolbarButtonKey, "Exec") == std::string("old", 4) ? ", Exec old" : "";
