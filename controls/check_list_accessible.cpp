@@ -103,7 +103,7 @@ struct CheckListAccessible final : IAccessible {
 
     // IDispatch: screen readers call the methods themselves.
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return *count = 0, S_OK; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override { return *info = nullptr, E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override
     {
@@ -212,6 +212,7 @@ struct CheckListAccessible final : IAccessible {
         const int item = ItemOf(child);
         if (item == Self)
             return standard->accLocation(left, top, width, height, child);
+        *left = *top = *width = *height = 0;   // as the standard objects answer for no item
         RECT rect;
         if (item < 0 || SendMessageA(list, LB_GETITEMRECT, item, reinterpret_cast<LPARAM>(&rect)) == LB_ERR)
             return E_INVALIDARG;

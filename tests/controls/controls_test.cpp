@@ -73,6 +73,12 @@ TEST_CASE("check list box: toggles and notifies once per gesture" * doctest::ski
     CHECK(items->get_accHelpTopic(&name, second, &topic) == S_FALSE);
     CHECK(topic == 0);
     CHECK(items->get_accValue(past, &name) == E_INVALIDARG);
+    LONG place[] = {1, 1, 1, 1};   // what is answered where there is no item, or no type information: nothing
+    items->accLocation(&place[0], &place[1], &place[2], &place[3], past);
+    CHECK(std::count(place, place + 4, 0) == 4);
+    ITypeInfo* type = reinterpret_cast<ITypeInfo*>(1);
+    items->GetTypeInfo(0, 0, &type);
+    CHECK(type == nullptr);
     HWINEVENTHOOK hearing = SetWinEventHook(EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_STATECHANGE,
                                             GetModuleHandleA(nullptr), Hear, 0, 0, WINEVENT_INCONTEXT);
     // What each gesture on the second item leaves: its state, its square drawn so before the gesture's message
