@@ -36,11 +36,19 @@ int RowFirstButton(int row)
     return IDC_FIRST_BUTTON + 3 * row;
 }
 
-// A policy that is none of the three choices leaves the row unchecked.
+// A policy that is none of the three choices leaves the row unchecked. A radio button is
+// a tab stop only while checked, so the row's Enable button then takes the stop: Tab and
+// the label's mnemonic reach this row, not the next, whose setting the arrows would change.
 void CheckChoice(HWND dialog, int firstButton, DWORD policy)
 {
-    for (int c = 0; c < ChoiceCount; ++c)
+    bool chosen = false;
+    for (int c = 0; c < ChoiceCount; ++c) {
+        chosen |= policy == PolicyChoices[c].policy;
         CheckDlgButton(dialog, firstButton + c, policy == PolicyChoices[c].policy ? BST_CHECKED : BST_UNCHECKED);
+    }
+    HWND enable = GetDlgItem(dialog, firstButton);
+    if (!chosen)
+        SetWindowLongPtrA(enable, GWL_STYLE, GetWindowLongPtrA(enable, GWL_STYLE) | WS_TABSTOP);
 }
 
 // The row's checked choice, or -1 when none is checked.

@@ -85,10 +85,12 @@ std::string ShownRows(HWND dialog)
         for (int c = 0; c < 3; ++c)
             checks += IsDlgButtonChecked(dialog, IDC_FIRST_BUTTON + 3 * row + c) == BST_CHECKED ? '1' : '0';
         const int choice = checks == "100" ? 0 : checks == "010" ? 1 : checks == "001" ? 2 : -1;
+        // Where Tab from the label goes, as its mnemonic does: one of the row's own buttons.
+        const int reached = GetDlgCtrlID(GetNextDlgTabItem(dialog, label, FALSE)) - IDC_FIRST_BUTTON - 3 * row;
         char text[64] = "", name[16] = "";
         GetWindowTextA(label, text, sizeof text);
         GetWindowTextA(padlock, name, sizeof name);   // the name oleacc gives screen readers
-        std::string problems;
+        std::string problems = reached < 0 || reached > 2 ? " [not reached]" : "";
         for (int c = 0; c < 3; ++c)
             if (SendDlgItemMessageA(dialog, IDC_FIRST_BUTTON + 3 * row + c, BM_GETIMAGE, IMAGE_ICON, 0) !=
                 reinterpret_cast<LRESULT>(RowIcon(c == choice ? c : c + GreyIcons)))

@@ -41,5 +41,6 @@ void PumpMessages();
 bool Showing(HWND control);   // by its style: true also in a window not shown
 // What the main window shows of its rows, as a user reads them: each shown row's label and choice (the checked
 // button, or "nothing"), "; " between rows. Told in brackets: a button image or a padlock (its image, name, place
-// or showing) that does not follow the row's check, a control of a hidden row left showing.
+// or showing) that does not follow the row's check, a row that Tab from its label does not reach, a control of a
+// hidden row left showing.
 std::string ShownRows(HWND dialog);
