@@ -43,8 +43,9 @@ void CheckChoice(HWND dialog, int firstButton, DWORD policy)
 {
     bool chosen = false;
     for (int c = 0; c < ChoiceCount; ++c) {
-        chosen |= policy == PolicyChoices[c].policy;
-        CheckDlgButton(dialog, firstButton + c, policy == PolicyChoices[c].policy ? BST_CHECKED : BST_UNCHECKED);
+        const bool match = policy == PolicyChoices[c].policy;
+        CheckDlgButton(dialog, firstButton + c, match ? BST_CHECKED : BST_UNCHECKED);
+        chosen |= match;
     }
     HWND enable = GetDlgItem(dialog, firstButton);
     if (!chosen)
