@@ -205,6 +205,13 @@ void OnDestroy(HWND dialog)
     SaveViewSettings(dialog);
 }
 
+// Windows ends a session without destroying its windows: the view is stored now or never.
+void OnEndSession(HWND dialog, BOOL ending)
+{
+    if (ending)
+        SaveViewSettings(dialog);
+}
+
 } // namespace
 
 INT_PTR CALLBACK MainDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
@@ -224,6 +231,9 @@ INT_PTR CALLBACK MainDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
     case WM_DPICHANGED:
         OnDpiChanged(dialog, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return TRUE;
+    case WM_ENDSESSION:
+        OnEndSession(dialog, static_cast<BOOL>(wParam));
+        return FALSE;
     case WM_DESTROY:
         OnDestroy(dialog);
         return FALSE;

@@ -31,6 +31,7 @@ TEST_CASE("whatever the stored settings hold, they decide the installer, the row
         const char* value = "Options";   // of the settings key, beside an InstFlag of 2; none: nothing stored
         DWORD type = REG_DWORD;
         std::string data = "";
+        bool endSession = false;   // the session ends with the window open, instead of a close
         // Offered the installer, or a window: where, its rows; the Options a close stores.
         std::string outcome = "template; Active &scripting: Enable; Options 8";
     } rows[] = {
@@ -53,6 +54,7 @@ TEST_CASE("whatever the stored settings hold, they decide the installer, the row
         {.name = "a placement whose caption the template's height, not the rows', brought onto a monitor",
          .value = "WinPos", .type = REG_BINARY, .data = bytes(above)},
         {.name = "a placement cut short", .value = "WinPos", .type = REG_BINARY, .data = bytes(normal, 43)},
+        {.name = "nothing stored, the session ended", .value = nullptr, .endSession = true},
     };
     RECT usual = {};   // where the template puts the window, and how wide
     for (const auto& c : rows) {
@@ -93,7 +95,10 @@ TEST_CASE("whatever the stored settings hold, they decide the installer, the row
         GetClientRect(dialog, &client);
         CHECK(client.bottom == rect(IDC_NOTICE).bottom);
         SetWindowPos(dialog, nullptr, 100, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-        CloseMainDialog(dialog);
+        if (c.endSession)   // no WM_DESTROY comes before the process ends
+            SendMessageA(dialog, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        else
+            CloseMainDialog(dialog);
         CHECK(seen + "; Options " + std::to_string(DwordValue(HKEY_CURRENT_USER, SettingsKey, "Options")) ==
               c.outcome);
         CHECK(DwordValue(HKEY_CURRENT_USER, ZoneKey, "CurrentLevel") == URLTEMPLATE_MEDIUM);   // Cancel wrote nothing
@@ -102,6 +107,7 @@ TEST_CASE("whatever the stored settings hold, they decide the installer, the row
         std::memcpy(&saved, placement.data(), std::min(placement.size(), sizeof saved));
         CHECK(std::to_string(placement.size()) + " bytes, at " + std::to_string(saved.rcNormalPosition.left) + ", " +
                   std::to_string(saved.rcNormalPosition.top) == "44 bytes, at 100, 120");
+        DestroyWindow(c.endSession ? dialog : nullptr);
     }
 }
 
