@@ -38,7 +38,7 @@ bool IsElevated()
     return read && elevation.TokenIsElevated;
 }
 
-ElevatedRun RunElevated(const char* folder)
+ElevatedRun RunElevated(const char* folder, HWND owner)
 {
     char exePath[MAX_PATH];
     char parameters[AllUsersPartSize];
@@ -47,6 +47,7 @@ ElevatedRun RunElevated(const char* folder)
     SHELLEXECUTEINFOA run = {};
     run.cbSize = sizeof run;
     run.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    run.hwnd = owner;
     run.lpVerb = "runas";
     run.lpFile = exePath;
     run.lpParameters = parameters;

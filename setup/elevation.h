@@ -25,8 +25,9 @@ enum class ElevatedRun {
 bool IsElevated();
 
 // Starts the running executable through the consent prompt for the machine-wide
-// part, installing into folder or, without one, removing; waits for it to end.
-ElevatedRun RunElevated(const char* folder);
+// part, installing into folder or, without one, removing; waits for it to end. The
+// prompt comes in front of owner, the window in the foreground, when there is one.
+ElevatedRun RunElevated(const char* folder, HWND owner);
 
 enum class AllUsersPart { None, Install, Remove };
 

@@ -28,6 +28,11 @@ constexpr char ZoneMarkStream[] = ":Zone.Identifier";
 constexpr wchar_t FallbackProgramFolder[] = L"C:\\Program Files";
 constexpr wchar_t BrowseTitle[] = L"Select folder to install to:";
 
+// What the consent prompt answered when OK needed one for all users; asked while the
+// dialog is still in front, since a prompt with no window in the foreground only flashes.
+bool ConsentAsked;
+ElevatedRun Consent;
+
 // The running executable's path; afterwards each registry text in turn.
 constexpr DWORD WorkBufferSize = 780;
 
@@ -276,6 +281,11 @@ void AcceptInstallDialog(HWND dialog)
     }
     const bool currentUser = SendDlgItemMessageA(dialog, IDC_CURRENT_USER, BM_GETCHECK, 0, 0) == BST_CHECKED;
     InstallScope = currentUser ? ScopeCurrentUser : ScopeAllUsers;
+    ConsentAsked = exact && !currentUser && !CanWriteMachineKeys();
+    if (ConsentAsked) {
+        EnableWindow(dialog, FALSE);   // no second OK while the prompt and the copy run
+        Consent = RunElevated(InstallFolder, dialog);
+    }
     EndDialog(dialog, exact ? IDOK : IDABORT);
 }
 
@@ -470,9 +480,9 @@ bool RunInstallerIfNeeded()
             return FailCopy();
         if (result != IDOK)
             return false;
-        if (InstallScope == ScopeCurrentUser || CanWriteMachineKeys())
+        if (!ConsentAsked)
             return InstallProgram(true);
-        switch (RunElevated(InstallFolder)) {
+        switch (Consent) {
         case ElevatedRun::Declined:
             continue;
         case ElevatedRun::Failed:

@@ -413,7 +413,7 @@ Registration ReadRegistration(HKEY root, char (&registered)[MAX_PATH])
 // prompt; this user's settings go once it has done so. Declined: nothing goes.
 void RemoveThroughConsent()
 {
-    switch (RunElevated(nullptr)) {
+    switch (RunElevated(nullptr, nullptr)) {
     case ElevatedRun::Succeeded:
         RemoveUserSettings();
         break;

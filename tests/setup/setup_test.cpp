@@ -227,7 +227,7 @@ TEST_CASE("an installation registers under its scope's root only, or leaves ever
         CHECK_FALSE(platform.copyUsedUserKeys);   // the consent copy's user may be another account
         const std::string first = platform.started.substr(0, platform.started.find('|'));
         if (prompts)   // each the same: the copy reads its folder in it
-            CHECK(first == "runas " + source + " install into " + typed);
+            CHECK(first == "runas " + source + " install into " + typed + " over its window");
         if (!installed)
             continue;
         const std::string icons = dir + "\\brdl.exe,";

@@ -70,7 +70,8 @@ BOOL WINAPI AnswerConsent(SHELLEXECUTEINFOA* run)
     const AllUsersPart part = ReadAllUsersPart(&parameters[0], &folder);
     g_platform->started += std::string(run->lpVerb) + ' ' + run->lpFile +
                         (part == AllUsersPart::Install ? " install into " + std::string(folder)
-                         : part == AllUsersPart::Remove ? " remove" : " " + std::string(run->lpParameters)) + '|';
+                         : part == AllUsersPart::Remove ? " remove" : " " + std::string(run->lpParameters)) +
+                        (IsWindowVisible(run->hwnd) && !IsWindowEnabled(run->hwnd) ? " over its window|" : "|");
     int answer = g_platform->answers.front();
     g_platform->answers.erase(g_platform->answers.begin());
     if (answer == Declined || answer == NotStarted) {

@@ -20,7 +20,8 @@ struct PlatformAnswers {
     std::vector<int> answers;
     bool limited, shortNames, elevated = false;   // elevated: while the copy's part runs
     bool twin = true;   // the account has a token without its rights too (no consent prompt: UAC off)
-    std::string started;              // "verb file install into folder|" or "verb file remove|" for each copy
+    std::string started;   // "verb file install into folder|" or "verb file remove|" for each copy, with " over its
+                           // window" before the "|" when shown over a window of this process that takes no input
     bool copyUsedUserKeys = false;    // the copy's part opened HKEY_CURRENT_USER: another account's, maybe
     const char* refusedKey = nullptr;   // a key that cannot be created
     const char* keptKey = nullptr;      // a key that cannot be deleted
